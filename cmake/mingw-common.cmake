@@ -1,0 +1,13 @@
+set(CMAKE_C_COMPILER ${QP_MINGW_PREFIX}-gcc-${QP_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${QP_MINGW_PREFIX}-g++-${QP_MINGW_THREADS})
+set(CMAKE_RC_COMPILER ${QP_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QP_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The runtime is linked in, so a DLL or program needs system DLLs only.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(QP_OBJDUMP ${QP_MINGW_PREFIX}-objdump)
