@@ -175,10 +175,9 @@ void edge_kernel_c(PIXEL_YC *dst, PIXEL_YC *src, int pitch, int w, int h, const 
 }
 
 // ---------------------------------------------------------------------------
-// SIMD kernels: the same steps on 16, 8 or 4 lanes at a time. Rows go in
-// pairs, so that the loads the two rows share are made once. A row ends with
-// a block of 8 lanes and one of 4 where its length asks for them, so every
-// kernel reads and writes exactly the samples that the plain one does.
+// SIMD kernels: the same steps on 16, 8 or 4 lanes at a time. A row ends with
+// a block of 8 lanes and one of 4 where its length asks for them, so that the
+// kernels write exactly the samples that the plain one does.
 
 #if EDGE_X86
 namespace {
@@ -188,9 +187,6 @@ namespace {
 
 struct sse2_consts {
     __m128i k, s, up, lo;
-};
-struct avx2_consts {
-    __m256i k, s, up, lo;
 };
 
 // The samples of neighbour (dx, dy) of the samples at s, rows ps apart.
@@ -204,19 +200,15 @@ struct taps_sse2 {
     }
 };
 
-// 8 output samples (4 when Half) from the samples at s, rows ps apart.
+// P' and Q': the upper-left and the lower-right sum, scaled by K.
 template <int Kind, bool Half>
-EDGE_SSE2 __m128i lanes_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &c) {
-    const taps_sse2<Half> at = {s, ps};
-    __m128i p, q;
+EDGE_SSE2 __m128i scaled_p_sse2(const taps_sse2<Half> &at, __m128i k) {
+    __m128i p;
     if constexpr (Kind == 0) {
         p = _mm_adds_epi16(at(0, -1), at(-1, 0));
-        q = _mm_adds_epi16(at(1, 0), at(0, 1));
-        p = _mm_slli_epi16(p, 1);
-        q = _mm_slli_epi16(q, 1);
+        p = _mm_add_epi16(p, p);  // shl 1
     } else if constexpr (Kind == 1) {
         p = _mm_adds_epi16(_mm_adds_epi16(at(-1, -1), at(0, -1)), at(-1, 0));
-        q = _mm_adds_epi16(_mm_adds_epi16(at(1, 0), at(0, 1)), at(1, 1));
     } else {
         p = _mm_adds_epi16(at(-1, -2), at(0, -2));
         p = _mm_adds_epi16(p, at(-2, -1));
@@ -224,6 +216,19 @@ EDGE_SSE2 __m128i lanes_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &
         p = _mm_adds_epi16(p, at(0, -1));
         p = _mm_adds_epi16(p, at(-2, 0));
         p = _mm_adds_epi16(p, at(-1, 0));
+    }
+    return _mm_mulhi_epi16(p, k);
+}
+
+template <int Kind, bool Half>
+EDGE_SSE2 __m128i scaled_q_sse2(const taps_sse2<Half> &at, __m128i k) {
+    __m128i q;
+    if constexpr (Kind == 0) {
+        q = _mm_adds_epi16(at(1, 0), at(0, 1));
+        q = _mm_add_epi16(q, q);
+    } else if constexpr (Kind == 1) {
+        q = _mm_adds_epi16(_mm_adds_epi16(at(1, 0), at(0, 1)), at(1, 1));
+    } else {
         q = _mm_adds_epi16(at(1, 0), at(2, 0));
         q = _mm_adds_epi16(q, at(0, 1));
         q = _mm_adds_epi16(q, at(1, 1));
@@ -231,32 +236,57 @@ EDGE_SSE2 __m128i lanes_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &
         q = _mm_adds_epi16(q, at(0, 2));
         q = _mm_adds_epi16(q, at(1, 2));
     }
-    const __m128i d = _mm_subs_epi16(_mm_mulhi_epi16(p, c.k), _mm_mulhi_epi16(q, c.k));
-    const __m128i m = _mm_srai_epi16(d, 15);
+    return _mm_mulhi_epi16(q, k);
+}
+
+// The output samples from P', Q' and the samples themselves.
+EDGE_SSE2 __m128i finish_sse2(__m128i p, __m128i q, __m128i centre, const sse2_consts &c) {
+    const __m128i d = _mm_sub_epi16(p, q);  // cannot saturate: |P'|, |Q'| <= 10923
+    const __m128i m = _mm_cmpgt_epi16(_mm_setzero_si128(), d);
     __m128i a = _mm_xor_si128(d, m);
     a = _mm_adds_epu16(a, c.up);
     a = _mm_subs_epu16(a, c.lo);
-    const __m128i e = _mm_xor_si128(a, m);
-    const __m128i f = _mm_mulhi_epi16(_mm_slli_epi16(e, 2), c.s);
-    return _mm_subs_epi16(at(0, 0), f);
+    __m128i e = _mm_xor_si128(a, m);
+    e = _mm_add_epi16(e, e);  // shl 2 as two additions, which more ports take than shifts
+    e = _mm_add_epi16(e, e);
+    return _mm_subs_epi16(centre, _mm_mulhi_epi16(e, c.s));
+}
+
+// 8 output samples (4 when Half) for the samples at s.
+template <int Kind, bool Half>
+EDGE_SSE2 __m128i lanes_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &c) {
+    const taps_sse2<Half> at = {s, ps};
+    return finish_sse2(scaled_p_sse2<Kind>(at, c.k), scaled_q_sse2<Kind>(at, c.k), at(0, 0), c);
+}
+
+template <bool Half>
+EDGE_SSE2 __m128i load_sse2(const int16_t *p) {
+    const auto *v = reinterpret_cast<const __m128i *>(p);
+    return Half ? _mm_loadl_epi64(v) : _mm_loadu_si128(v);
 }
 
 template <bool Half>
 EDGE_SSE2 void store_sse2(int16_t *p, __m128i v) {
+    auto *d = reinterpret_cast<__m128i *>(p);
     if (Half)
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(p), v);
+        _mm_storel_epi64(d, v);
     else
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v);
+        _mm_storeu_si128(d, v);
 }
 
-// The last 8 and 4 samples of Rows rows, when m leaves them after j.
+EDGE_SSE2 sse2_consts consts_sse2(const edge_consts &ec) {
+    return {_mm_set1_epi16(ec.k), _mm_set1_epi16(ec.s), _mm_set1_epi16(int16_t(ec.up)), _mm_set1_epi16(int16_t(ec.lo))};
+}
+
+// Samples [j, m) of Rows rows, 8 lanes at a time and the last 4 alone. The
+// rows are computed before any is stored, so that the loads they share are
+// made once.
 template <int Kind, int Rows>
-EDGE_SSE2 void tail_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j, int m, const sse2_consts &c) {
+EDGE_SSE2 void block_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j, int m, const sse2_consts &c) {
     __m128i out[Rows];
-    if (j + 8 <= m) {
+    for (; j + 8 <= m; j += 8) {
         for (int i = 0; i < Rows; ++i) out[i] = lanes_sse2<Kind, false>(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_sse2<false>(dst + i * ps + j, out[i]);
-        j += 8;
     }
     if (j < m) {
         for (int i = 0; i < Rows; ++i) out[i] = lanes_sse2<Kind, true>(src + i * ps + j, ps, c);
@@ -264,51 +294,34 @@ EDGE_SSE2 void tail_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j, 
     }
 }
 
-EDGE_SSE2 sse2_consts consts_sse2(const edge_consts &ec) {
-    return {_mm_set1_epi16(ec.k), _mm_set1_epi16(ec.s), _mm_set1_epi16(int16_t(ec.up)), _mm_set1_epi16(int16_t(ec.lo))};
-}
-
-template <int Kind, int Rows>
-EDGE_SSE2 void block_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m, const sse2_consts &c) {
-    int j = 0;
-    for (; j + 8 <= m; j += 8) {
-        __m128i out[Rows];
-        for (int i = 0; i < Rows; ++i) out[i] = lanes_sse2<Kind, false>(src + i * ps + j, ps, c);
-        for (int i = 0; i < Rows; ++i) store_sse2<false>(dst + i * ps + j, out[i]);
-    }
-    tail_sse2<Kind, Rows>(dst, src, ps, j, m, c);
-}
-
 template <int Kind>
 __attribute__((target("sse2"))) void rows_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m,
                                                const edge_consts &ec) {
     const sse2_consts c = consts_sse2(ec);
     int r = 0;
-    for (; r + 2 <= h; r += 2) block_sse2<Kind, 2>(dst + r * ps, src + r * ps, ps, m, c);
-    if (r < h) block_sse2<Kind, 1>(dst + r * ps, src + r * ps, ps, m, c);
+    for (; r + 2 <= h; r += 2) block_sse2<Kind, 2>(dst + r * ps, src + r * ps, ps, 0, m, c);
+    if (r < h) block_sse2<Kind, 1>(dst + r * ps, src + r * ps, ps, 0, m, c);
 }
+
+struct avx2_consts {
+    __m256i k, s, up, lo;
+};
 
 struct taps_avx2 {
     const int16_t *s;
     ptrdiff_t ps;
-    EDGE_AVX2 __m256i operator()(int dx, int dy) const {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 3 * dx + dy * ps));
-    }
+    EDGE_AVX2 __m256i operator()(int dx, int dy) const { return load(s + 3 * dx + dy * ps); }
+    EDGE_AVX2 static __m256i load(const int16_t *p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)); }
 };
 
-// 16 output samples from the samples at s, rows ps apart.
 template <int Kind>
-EDGE_AVX2 __m256i lanes_avx2(const int16_t *s, ptrdiff_t ps, const avx2_consts &c) {
-    const taps_avx2 at = {s, ps};
-    __m256i p, q;
+EDGE_AVX2 __m256i scaled_p_avx2(const taps_avx2 &at, __m256i k) {
+    __m256i p;
     if constexpr (Kind == 0) {
         p = _mm256_adds_epi16(at(0, -1), at(-1, 0));
-        q = _mm256_adds_epi16(at(1, 0), at(0, 1));
-        p = _mm256_slli_epi16(p, 1);
-        q = _mm256_slli_epi16(q, 1);
+        p = _mm256_add_epi16(p, p);
     } else if constexpr (Kind == 1) {
         p = _mm256_adds_epi16(_mm256_adds_epi16(at(-1, -1), at(0, -1)), at(-1, 0));
-        q = _mm256_adds_epi16(_mm256_adds_epi16(at(1, 0), at(0, 1)), at(1, 1));
     } else {
         p = _mm256_adds_epi16(at(-1, -2), at(0, -2));
         p = _mm256_adds_epi16(p, at(-2, -1));
@@ -316,6 +329,19 @@ EDGE_AVX2 __m256i lanes_avx2(const int16_t *s, ptrdiff_t ps, const avx2_consts &
         p = _mm256_adds_epi16(p, at(0, -1));
         p = _mm256_adds_epi16(p, at(-2, 0));
         p = _mm256_adds_epi16(p, at(-1, 0));
+    }
+    return _mm256_mulhi_epi16(p, k);
+}
+
+template <int Kind>
+EDGE_AVX2 __m256i scaled_q_avx2(const taps_avx2 &at, __m256i k) {
+    __m256i q;
+    if constexpr (Kind == 0) {
+        q = _mm256_adds_epi16(at(1, 0), at(0, 1));
+        q = _mm256_add_epi16(q, q);
+    } else if constexpr (Kind == 1) {
+        q = _mm256_adds_epi16(_mm256_adds_epi16(at(1, 0), at(0, 1)), at(1, 1));
+    } else {
         q = _mm256_adds_epi16(at(1, 0), at(2, 0));
         q = _mm256_adds_epi16(q, at(0, 1));
         q = _mm256_adds_epi16(q, at(1, 1));
@@ -323,26 +349,75 @@ EDGE_AVX2 __m256i lanes_avx2(const int16_t *s, ptrdiff_t ps, const avx2_consts &
         q = _mm256_adds_epi16(q, at(0, 2));
         q = _mm256_adds_epi16(q, at(1, 2));
     }
-    const __m256i d = _mm256_subs_epi16(_mm256_mulhi_epi16(p, c.k), _mm256_mulhi_epi16(q, c.k));
-    const __m256i m = _mm256_srai_epi16(d, 15);
+    return _mm256_mulhi_epi16(q, k);
+}
+
+EDGE_AVX2 __m256i finish_avx2(__m256i p, __m256i q, __m256i centre, const avx2_consts &c) {
+    const __m256i d = _mm256_sub_epi16(p, q);
+    const __m256i m = _mm256_cmpgt_epi16(_mm256_setzero_si256(), d);
     __m256i a = _mm256_xor_si256(d, m);
     a = _mm256_adds_epu16(a, c.up);
     a = _mm256_subs_epu16(a, c.lo);
-    const __m256i e = _mm256_xor_si256(a, m);
-    const __m256i f = _mm256_mulhi_epi16(_mm256_slli_epi16(e, 2), c.s);
-    return _mm256_subs_epi16(at(0, 0), f);
+    __m256i e = _mm256_xor_si256(a, m);
+    e = _mm256_add_epi16(e, e);
+    e = _mm256_add_epi16(e, e);
+    return _mm256_subs_epi16(centre, _mm256_mulhi_epi16(e, c.s));
 }
 
+EDGE_AVX2 void store_avx2(int16_t *p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v); }
+
+// Two against two and three against three: P' and Q' for 16 samples of up
+// to four rows at a time.
 template <int Kind, int Rows>
 EDGE_AVX2 void block_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m, const avx2_consts &c,
                           const sse2_consts &c4) {
     int j = 0;
     for (; j + 16 <= m; j += 16) {
         __m256i out[Rows];
-        for (int i = 0; i < Rows; ++i) out[i] = lanes_avx2<Kind>(src + i * ps + j, ps, c);
-        for (int i = 0; i < Rows; ++i) _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + i * ps + j), out[i]);
+        for (int i = 0; i < Rows; ++i) {
+            const taps_avx2 at = {src + i * ps + j, ps};
+            out[i] = finish_avx2(scaled_p_avx2<Kind>(at, c.k), scaled_q_avx2<Kind>(at, c.k), at(0, 0), c);
+        }
+        for (int i = 0; i < Rows; ++i) store_avx2(dst + i * ps + j, out[i]);
     }
-    tail_sse2<Kind, Rows>(dst, src, ps, j, m, c4);
+    block_sse2<Kind, Rows>(dst, src, ps, j, m, c4);
+}
+
+// Seven against seven: the upper-left set of a pixel is the lower-right set
+// of the pixel two columns left of it and two rows up, summed in the same
+// order, so P' at (x, y) is Q' at (x - 2, y - 2). Q' of the last three rows
+// is kept in a ring of row buffers and each sum is made once. Wider frames go
+// in strips of kStrip samples, which bounds the buffers on the stack; a full
+// HD row is one strip.
+constexpr int kStrip = 6144;
+constexpr int kLead = 16;  // Q' kept before a strip's first sample, 6 of them used; keeps the rows aligned
+
+// Q' of samples [-8, n) of the row at s into q[-8 .. n) and, with Out, the
+// output samples [0, n) into d, taking P' from p[0 .. n).
+template <bool Out>
+EDGE_AVX2 void row7_avx2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int n,
+                         const avx2_consts &c, const sse2_consts &c4) {
+    store_sse2<false>(q - 8, scaled_q_sse2<2, false>(taps_sse2<false>{s - 8, ps}, c4.k));
+    int j = 0;
+    for (; j + 16 <= n; j += 16) {
+        const taps_avx2 at = {s + j, ps};
+        const __m256i qv = scaled_q_avx2<2>(at, c.k);
+        store_avx2(q + j, qv);
+        if (Out) store_avx2(d + j, finish_avx2(taps_avx2::load(p + j), qv, at(0, 0), c));
+    }
+    if (j + 8 <= n) {
+        const taps_sse2<false> at = {s + j, ps};
+        const __m128i qv = scaled_q_sse2<2, false>(at, c4.k);
+        store_sse2<false>(q + j, qv);
+        if (Out) store_sse2<false>(d + j, finish_sse2(load_sse2<false>(p + j), qv, at(0, 0), c4));
+        j += 8;
+    }
+    if (j < n) {
+        const taps_sse2<true> at = {s + j, ps};
+        const __m128i qv = scaled_q_sse2<2, true>(at, c4.k);
+        store_sse2<true>(q + j, qv);
+        if (Out) store_sse2<true>(d + j, finish_sse2(load_sse2<true>(p + j), qv, at(0, 0), c4));
+    }
 }
 
 template <int Kind>
@@ -351,10 +426,26 @@ __attribute__((target("avx2"))) void rows_avx2(int16_t *dst, const int16_t *src,
     const avx2_consts c = {_mm256_set1_epi16(ec.k), _mm256_set1_epi16(ec.s), _mm256_set1_epi16(int16_t(ec.up)),
                            _mm256_set1_epi16(int16_t(ec.lo))};
     const sse2_consts c4 = consts_sse2(ec);
-    int r = 0;
-    for (; r + 4 <= h; r += 4) block_avx2<Kind, 4>(dst + r * ps, src + r * ps, ps, m, c, c4);
-    for (; r + 2 <= h; r += 2) block_avx2<Kind, 2>(dst + r * ps, src + r * ps, ps, m, c, c4);
-    if (r < h) block_avx2<Kind, 1>(dst + r * ps, src + r * ps, ps, m, c, c4);
+    if constexpr (Kind != 2) {
+        int r = 0;
+        for (; r + 4 <= h; r += 4) block_avx2<Kind, 4>(dst + r * ps, src + r * ps, ps, m, c, c4);
+        for (; r + 2 <= h; r += 2) block_avx2<Kind, 2>(dst + r * ps, src + r * ps, ps, m, c, c4);
+        if (r < h) block_avx2<Kind, 1>(dst + r * ps, src + r * ps, ps, m, c, c4);
+    } else {
+        alignas(32) int16_t ring[3][kLead + kStrip];
+        for (int j0 = 0; j0 < m; j0 += kStrip) {
+            const int n = m - j0 < kStrip ? m - j0 : kStrip;
+            for (int r = -2; r < h; ++r) {
+                int16_t *q = ring[(r + 2) % 3] + kLead;
+                const int16_t *p = ring[(r + 3) % 3] + kLead - 6;  // row r - 2, two pixels left
+                const int16_t *s = src + r * ps + j0;
+                if (r < 0)
+                    row7_avx2<false>(nullptr, q, p, s, ps, n, c, c4);
+                else
+                    row7_avx2<true>(dst + r * ps + j0, q, p, s, ps, n, c, c4);
+            }
+        }
+    }
 }
 
 using rows_fn = void (*)(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m, const edge_consts &ec);

@@ -64,7 +64,7 @@ int main(int argc, char **argv) {
         std::printf("%-8s", impls[i]->name);
         for (int range = 0; range < 3; ++range) std::printf(" %6.2fx   ", best[i * 3 + size_t(range)] / copy);
         std::printf("  (");
-        for (int range = 0; range < 3; ++range) std::printf(" %.2f", best[i * 3 + size_t(range)] * 1e3);
+        for (int range = 0; range < 3; ++range) std::printf(" %.3f", best[i * 3 + size_t(range)] * 1e3);
         std::printf(")\n");
     }
     return 0;
