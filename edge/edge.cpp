@@ -294,13 +294,59 @@ EDGE_SSE2 void block_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j,
     }
 }
 
+// Two against two and seven against seven: the upper-left set of a pixel is
+// the lower-right set of the pixel b columns left of it and b rows up, summed
+// in the same order, so P' at (x, y) is Q' at (x - b, y - b). Q' of the last
+// b + 1 rows is kept in a ring of row buffers and each sum is made once.
+// Wider frames go in strips of kStrip samples, which bounds the buffers on
+// the stack; a full HD row is one strip.
+constexpr int kStrip = 6144;
+constexpr int kLead = 16;  // Q' kept before a strip's first sample, 3b of them used; keeps the rows aligned
+
+// Q' of samples [-8, n) of the row at s into q[-8 .. n) and, with Out, the
+// output samples [0, n) into d, taking P' from p[0 .. n).
+template <int Kind, bool Out>
+EDGE_SSE2 void shared_row_sse2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int n,
+                               const sse2_consts &c) {
+    int j = -8;
+    for (; j + 8 <= n; j += 8) {
+        const taps_sse2<false> at = {s + j, ps};
+        const __m128i qv = scaled_q_sse2<Kind, false>(at, c.k);
+        store_sse2<false>(q + j, qv);
+        if (Out && j >= 0) store_sse2<false>(d + j, finish_sse2(load_sse2<false>(p + j), qv, at(0, 0), c));
+    }
+    if (j < n) {
+        const taps_sse2<true> at = {s + j, ps};
+        const __m128i qv = scaled_q_sse2<Kind, true>(at, c.k);
+        store_sse2<true>(q + j, qv);
+        if (Out) store_sse2<true>(d + j, finish_sse2(load_sse2<true>(p + j), qv, at(0, 0), c));
+    }
+}
+
 template <int Kind>
 __attribute__((target("sse2"))) void rows_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m,
                                                const edge_consts &ec) {
     const sse2_consts c = consts_sse2(ec);
-    int r = 0;
-    for (; r + 2 <= h; r += 2) block_sse2<Kind, 2>(dst + r * ps, src + r * ps, ps, 0, m, c);
-    if (r < h) block_sse2<Kind, 1>(dst + r * ps, src + r * ps, ps, 0, m, c);
+    if constexpr (Kind == 1) {
+        int r = 0;
+        for (; r + 2 <= h; r += 2) block_sse2<Kind, 2>(dst + r * ps, src + r * ps, ps, 0, m, c);
+        if (r < h) block_sse2<Kind, 1>(dst + r * ps, src + r * ps, ps, 0, m, c);
+    } else {
+        constexpr int b = Kind == 0 ? 1 : 2;
+        alignas(16) int16_t ring[b + 1][kLead + kStrip];
+        for (int j0 = 0; j0 < m; j0 += kStrip) {
+            const int n = m - j0 < kStrip ? m - j0 : kStrip;
+            for (int r = -b; r < h; ++r) {
+                int16_t *q = ring[(r + b) % (b + 1)] + kLead;
+                const int16_t *p = ring[(r + b + 1) % (b + 1)] + kLead - 3 * b;  // row r - b, b pixels left
+                const int16_t *s = src + r * ps + j0;
+                if (r < 0)
+                    shared_row_sse2<Kind, false>(nullptr, q, p, s, ps, n, c);
+                else
+                    shared_row_sse2<Kind, true>(dst + r * ps + j0, q, p, s, ps, n, c);
+            }
+        }
+    }
 }
 
 struct avx2_consts {
@@ -366,8 +412,7 @@ EDGE_AVX2 __m256i finish_avx2(__m256i p, __m256i q, __m256i centre, const avx2_c
 
 EDGE_AVX2 void store_avx2(int16_t *p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v); }
 
-// Two against two and three against three: P' and Q' for 16 samples of up
-// to four rows at a time.
+// Three against three: P' and Q' for 16 samples of up to four rows at a time.
 template <int Kind, int Rows>
 EDGE_AVX2 void block_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m, const avx2_consts &c,
                           const sse2_consts &c4) {
@@ -383,38 +428,28 @@ EDGE_AVX2 void block_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m,
     block_sse2<Kind, Rows>(dst, src, ps, j, m, c4);
 }
 
-// Seven against seven: the upper-left set of a pixel is the lower-right set
-// of the pixel two columns left of it and two rows up, summed in the same
-// order, so P' at (x, y) is Q' at (x - 2, y - 2). Q' of the last three rows
-// is kept in a ring of row buffers and each sum is made once. Wider frames go
-// in strips of kStrip samples, which bounds the buffers on the stack; a full
-// HD row is one strip.
-constexpr int kStrip = 6144;
-constexpr int kLead = 16;  // Q' kept before a strip's first sample, 6 of them used; keeps the rows aligned
-
-// Q' of samples [-8, n) of the row at s into q[-8 .. n) and, with Out, the
-// output samples [0, n) into d, taking P' from p[0 .. n).
-template <bool Out>
-EDGE_AVX2 void row7_avx2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int n,
-                         const avx2_consts &c, const sse2_consts &c4) {
-    store_sse2<false>(q - 8, scaled_q_sse2<2, false>(taps_sse2<false>{s - 8, ps}, c4.k));
+// The same with 16 lanes.
+template <int Kind, bool Out>
+EDGE_AVX2 void shared_row_avx2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int n,
+                               const avx2_consts &c, const sse2_consts &c4) {
+    store_sse2<false>(q - 8, scaled_q_sse2<Kind, false>(taps_sse2<false>{s - 8, ps}, c4.k));
     int j = 0;
     for (; j + 16 <= n; j += 16) {
         const taps_avx2 at = {s + j, ps};
-        const __m256i qv = scaled_q_avx2<2>(at, c.k);
+        const __m256i qv = scaled_q_avx2<Kind>(at, c.k);
         store_avx2(q + j, qv);
         if (Out) store_avx2(d + j, finish_avx2(taps_avx2::load(p + j), qv, at(0, 0), c));
     }
     if (j + 8 <= n) {
         const taps_sse2<false> at = {s + j, ps};
-        const __m128i qv = scaled_q_sse2<2, false>(at, c4.k);
+        const __m128i qv = scaled_q_sse2<Kind, false>(at, c4.k);
         store_sse2<false>(q + j, qv);
         if (Out) store_sse2<false>(d + j, finish_sse2(load_sse2<false>(p + j), qv, at(0, 0), c4));
         j += 8;
     }
     if (j < n) {
         const taps_sse2<true> at = {s + j, ps};
-        const __m128i qv = scaled_q_sse2<2, true>(at, c4.k);
+        const __m128i qv = scaled_q_sse2<Kind, true>(at, c4.k);
         store_sse2<true>(q + j, qv);
         if (Out) store_sse2<true>(d + j, finish_sse2(load_sse2<true>(p + j), qv, at(0, 0), c4));
     }
@@ -426,23 +461,24 @@ __attribute__((target("avx2"))) void rows_avx2(int16_t *dst, const int16_t *src,
     const avx2_consts c = {_mm256_set1_epi16(ec.k), _mm256_set1_epi16(ec.s), _mm256_set1_epi16(int16_t(ec.up)),
                            _mm256_set1_epi16(int16_t(ec.lo))};
     const sse2_consts c4 = consts_sse2(ec);
-    if constexpr (Kind != 2) {
+    if constexpr (Kind == 1) {
         int r = 0;
         for (; r + 4 <= h; r += 4) block_avx2<Kind, 4>(dst + r * ps, src + r * ps, ps, m, c, c4);
         for (; r + 2 <= h; r += 2) block_avx2<Kind, 2>(dst + r * ps, src + r * ps, ps, m, c, c4);
         if (r < h) block_avx2<Kind, 1>(dst + r * ps, src + r * ps, ps, m, c, c4);
     } else {
-        alignas(32) int16_t ring[3][kLead + kStrip];
+        constexpr int b = Kind == 0 ? 1 : 2;
+        alignas(32) int16_t ring[b + 1][kLead + kStrip];
         for (int j0 = 0; j0 < m; j0 += kStrip) {
             const int n = m - j0 < kStrip ? m - j0 : kStrip;
-            for (int r = -2; r < h; ++r) {
-                int16_t *q = ring[(r + 2) % 3] + kLead;
-                const int16_t *p = ring[(r + 3) % 3] + kLead - 6;  // row r - 2, two pixels left
+            for (int r = -b; r < h; ++r) {
+                int16_t *q = ring[(r + b) % (b + 1)] + kLead;
+                const int16_t *p = ring[(r + b + 1) % (b + 1)] + kLead - 3 * b;  // row r - b, b pixels left
                 const int16_t *s = src + r * ps + j0;
                 if (r < 0)
-                    row7_avx2<false>(nullptr, q, p, s, ps, n, c, c4);
+                    shared_row_avx2<Kind, false>(nullptr, q, p, s, ps, n, c, c4);
                 else
-                    row7_avx2<true>(dst + r * ps + j0, q, p, s, ps, n, c, c4);
+                    shared_row_avx2<Kind, true>(dst + r * ps + j0, q, p, s, ps, n, c, c4);
             }
         }
     }
