@@ -72,7 +72,7 @@ struct edge_consts {
 };
 
 edge_consts edge_setup(const edge_params *p) {
-    static const int k_of[3] = {16384, 21845, 9362};  // 1/2 (of the doubled sum), 1/3, 1/7 as 0.16 fixed point
+    static const int k_of[3] = {16384, 21845, 9362};  // 1/4 (of the doubled sum), 1/3, 1/7 in 0.16 fixed point
     static const int s_mul[3] = {256, 384, 896};
     static const int s_div[3] = {5, 7, 15};
     edge_consts c;
