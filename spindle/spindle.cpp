@@ -1,0 +1,560 @@
+// spindle: cuts a window out of the frame, optionally turned by a whole number
+// of degrees, and stretches or shrinks it bilinearly to an output size of its
+// own. It can also flip the frame, draw the window's outline into the picture
+// and hand back the source unscaled for checking.
+//
+// Positions are fixed point with five fractional bits (1/32 pixel), weights
+// multiply to at most 1024, and the trigonometry comes from a quarter-wave
+// sine table: integers only, the same bytes on every build.
+
+#include "spindle.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <emmintrin.h>
+#define SPINDLE_X86 1
+#define SPINDLE_SSE2 __attribute__((target("sse2")))
+#else
+#define SPINDLE_X86 0
+#endif
+
+// ---------------------------------------------------------------------------
+// Table and tracks
+
+enum { kWidth, kHeight, kOffX, kOffY, kHori, kVert, kAngle };
+enum { kFlipVer, kFlipHor, kRotate, kBorder, kAspect, kDebug, kFit };
+
+static const char *const track_name[] = {"Width   ", "Height  ", "X off", "Y off", "Hori  ", "Vert  ", "Rotate"};
+static const int track_default[] = {352, 240, 0, 0, 352, 240, 0};
+static const int track_s[] = {1, 1, -640, -480, 1, 1, 0};
+static const int track_e[] = {640, 480, 640, 480, 640, 480, 360};
+static const char *const check_name[] = {
+    "Flip Ver", "Flip Hor", "Rotate  ", "Border    ", "Maintain Aspect ", "DEBUG",
+    "Fit to frame                            ",  // padded with blanks to 40 characters
+};
+static const int check_default[] = {0, 0, 0, 0, 1, 0, 0};
+
+static BOOL QP_CDECL func_proc(FILTER *fp, FILTER_PROC_INFO *fpip);
+
+static FILTER_DLL filter = {
+    0x00040000,           // flag
+    0, 0,                 // x, y
+    "Rotate/Zoom     ",   // name
+    7, track_name, track_default, track_s, track_e,
+    7, check_name, check_default,
+    func_proc,
+    nullptr, nullptr, nullptr, nullptr,  // func_init, func_exit, func_update, func_WndProc
+    nullptr, nullptr,                    // track, check
+    nullptr, 0,                          // ex_data_ptr, ex_data_size
+    "Rotate/Zoom version 1.00",
+    {},
+};
+
+QP_EXTERN_C QP_EXPORT FILTER_DLL *QP_CDECL GetFilterTable(void) { return &filter; }
+
+// ---------------------------------------------------------------------------
+// Working parameters
+
+const int spindle_sine[91] = {
+    0,   4,   9,   13,  18,  22,  27,  31,  36,  40,  44,  49,  53,  58,  62,  66,  71,  75,  79,
+    83,  88,  92,  96,  100, 104, 108, 112, 116, 120, 124, 128, 132, 136, 139, 143, 147, 150, 154,
+    158, 161, 165, 168, 171, 175, 178, 181, 184, 187, 190, 193, 196, 199, 202, 204, 207, 210, 212,
+    215, 217, 219, 222, 224, 226, 228, 230, 232, 234, 236, 237, 239, 241, 242, 243, 245, 246, 247,
+    248, 249, 250, 251, 252, 253, 254, 254, 255, 255, 255, 256, 256, 256, 256,
+};
+
+void spindle_sin_cos(int a, int *sin_a, int *cos_a) {
+    const int *t = spindle_sine;
+    a = std::clamp(a, 0, 360);
+    if (a <= 90) {
+        *sin_a = t[a], *cos_a = t[90 - a];
+    } else if (a <= 180) {
+        *sin_a = t[180 - a], *cos_a = -t[a - 90];
+    } else if (a <= 270) {
+        *sin_a = -t[a - 180], *cos_a = -t[270 - a];
+    } else {
+        *sin_a = -t[360 - a], *cos_a = t[a - 270];
+    }
+}
+
+spindle_params spindle_derive(const int *track, const int *check, int w, int h, int max_w, int max_h) {
+    int t[7];
+    for (int i = 0; i < 7; ++i) t[i] = std::clamp(track[i], track_s[i], track_e[i]);
+
+    spindle_params p{};
+    p.out_w = check[kFit] ? w : t[kWidth];
+    p.out_h = check[kFit] ? h : t[kHeight];
+    // An output larger than the frames is clipped: the mapping still scales to
+    // out_w x out_h, and only the part that the allocation holds is written.
+    p.cols = std::clamp(p.out_w, 0, std::max(max_w, 0));
+    p.rows = std::clamp(p.out_h, 0, std::max(max_h, 0));
+    if (check[kAspect]) {
+        const int s = t[kHori] + t[kVert];
+        p.win_w = w + h > 0 ? s * w / (w + h) : 0;
+        p.win_h = w + h > 0 ? s * h / (w + h) : 0;
+    } else {
+        p.win_w = t[kHori];
+        p.win_h = t[kVert];
+    }
+    p.off_x = t[kOffX];
+    p.off_y = t[kOffY];
+    p.rotate = check[kRotate] != 0;
+    if (p.rotate) {
+        spindle_sin_cos(t[kAngle], &p.sin_a, &p.cos_a);
+        p.cx = w / 2;
+        p.cy = h / 2;
+    }
+    p.flip_v = check[kFlipVer] != 0;
+    p.flip_h = check[kFlipHor] != 0;
+    p.border = check[kBorder] != 0;
+    p.debug = check[kDebug] != 0;
+    return p;
+}
+
+// ---------------------------------------------------------------------------
+// Flip pass and outline
+
+void spindle_flip(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, bool flip_v, bool flip_h) {
+    for (int y = 0; y < h; ++y) {
+        const PIXEL_YC *s = src + ptrdiff_t(flip_v ? h - 1 - y : y) * pitch;
+        PIXEL_YC *d = dst + ptrdiff_t(y) * pitch;
+        if (flip_h) {
+            for (int x = 0; x < w; ++x) d[x] = s[w - 1 - x];
+        } else {
+            std::memcpy(d, s, size_t(w) * sizeof(PIXEL_YC));
+        }
+    }
+}
+
+namespace {
+
+// Inverts one pixel of the picture; points outside it are skipped. Twice
+// restores the pixel, also for luma outside 0 .. 4095 (the arithmetic wraps).
+struct Inverter {
+    PIXEL_YC *frame;
+    int pitch, w, h;
+    void operator()(int x, int y) const {
+        if (x < 0 || x >= w || y < 0 || y >= h) return;
+        PIXEL_YC &p = frame[ptrdiff_t(y) * pitch + x];
+        const short cb = p.cb;
+        p.y = short(4095 - p.y);
+        p.cb = p.cr;
+        p.cr = cb;
+    }
+};
+
+}  // namespace
+
+void spindle_outline(PIXEL_YC *frame, int pitch, int w, int h, const spindle_params *p) {
+    const Inverter invert{frame, pitch, w, h};
+    const int x0 = p->off_x, y0 = p->off_y, ww = p->win_w, wh = p->win_h;
+    if (!p->rotate) {
+        // Three nested one-pixel rectangles; the rows leave out the columns,
+        // so each outline pixel is inverted once.
+        for (int d = 0; d < 3; ++d) {
+            if (2 * d < wh)
+                for (int y = y0 + d; y <= y0 + wh - 1 - d; ++y) invert(x0 + d, y), invert(x0 + ww - 1 - d, y);
+            if (2 * (d + 1) < ww)
+                for (int x = x0 + d + 1; x <= x0 + ww - 2 - d; ++x) invert(x, y0 + d), invert(x, y0 + wh - 1 - d);
+        }
+        return;
+    }
+    // An upright cross on the centre, three pixels thick, 41 long.
+    for (int i = 0; i < 3; ++i) {
+        for (int e = -20; e <= 20; ++e) invert(x0 - 1 + i, y0 + e);
+        for (int e = -20; e <= 20; ++e) invert(x0 + e, y0 - 1 + i);
+    }
+    // Two turned outlines, one pixel apart. Window point (u, v), relative to
+    // the centre, lies at P(u, v).
+    const int sn = p->sin_a, cs = p->cos_a;
+    const auto at = [&](int u, int v) { invert(x0 + (u * cs - v * sn) / 256, y0 + (u * sn + v * cs) / 256); };
+    const int t = ww / 2, o = wh / 2;
+    for (int j = 0; j <= 2; j += 2) {
+        if (2 * j <= wh)
+            for (int s = 0; s <= wh - 2 * j; ++s) at(j - t, j + s - o), at(t - j, j + s - o);
+        if (2 * j <= ww)
+            for (int s = 0; s <= ww - 2 * j; ++s) at(j + s - t, j - o), at(j + s - t, o - j);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Resampling: the reference kernel
+
+namespace {
+
+// Reads outside the w x h picture are black.
+inline void read_px(const PIXEL_YC *src, int pitch, int w, int h, int x, int y, int v[3]) {
+    if (x >= 0 && x < w && y >= 0 && y < h) {
+        const PIXEL_YC &p = src[ptrdiff_t(y) * pitch + x];
+        v[0] = p.y, v[1] = p.cb, v[2] = p.cr;
+    } else {
+        v[0] = v[1] = v[2] = 0;
+    }
+}
+
+// Bilinear sample at (sx + fx / 32, sy + fy / 32), with every read checked.
+inline void blend_checked(PIXEL_YC *d, const PIXEL_YC *src, int pitch, int w, int h, int sx, int sy, int fx, int fy) {
+    int p00[3], p10[3], p01[3], p11[3];
+    read_px(src, pitch, w, h, sx, sy, p00);
+    read_px(src, pitch, w, h, sx + 1, sy, p10);
+    read_px(src, pitch, w, h, sx, sy + 1, p01);
+    read_px(src, pitch, w, h, sx + 1, sy + 1, p11);
+    int v[3];
+    for (int k = 0; k < 3; ++k)
+        v[k] = (fy * (p11[k] * fx + p01[k] * (32 - fx)) + (32 - fy) * (p10[k] * fx + p00[k] * (32 - fx))) / 1024;
+    *d = {short(v[0]), short(v[1]), short(v[2])};
+}
+
+inline int t8(int v) { return v / 8; }
+
+}  // namespace
+
+void spindle_resample_ref(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, const spindle_params *p) {
+    for (int r = 0; r < p->rows; ++r) {
+        for (int c = 0; c < p->cols; ++c) {
+            int sx, sy, fx, fy;
+            if (!p->rotate) {
+                const int qx = c * p->win_w * 32 / p->out_w;
+                const int qy = r * p->win_h * 32 / p->out_h;
+                sx = p->off_x + qx / 32, fx = qx % 32;
+                sy = p->off_y + qy / 32, fy = qy % 32;
+            } else {
+                const int dx = c - p->cx, dy = r - p->cy;
+                const int u = (t8(dx * p->cos_a) - t8(dy * p->sin_a)) * p->win_w / p->out_w;
+                const int v = (t8(dx * p->sin_a) + t8(dy * p->cos_a)) * p->win_h / p->out_h;
+                sx = p->off_x + (u >> 5), fx = u & 31;  // floor and the low five bits
+                sy = p->off_y + (v >> 5), fy = v & 31;
+            }
+            blend_checked(dst + ptrdiff_t(r) * pitch + c, src, pitch, w, h, sx, sy, fx, fy);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Resampling: the fast kernel
+//
+// Same arithmetic, reorganised. The straight mapping takes its column
+// positions from a table made once per frame (rows need one division each).
+// The rotated mapping splits both terms of each numerator by the output size
+// ahead of time, columns once per frame and rows once per row, so that a
+// pixel's quotient is a subtraction and a carry instead of a division. Both
+// positions move monotonically along a row, so the pixels whose four taps lie
+// inside the picture form one run per row, found by bisection: that run is
+// blended without checks and only the pixels on either side are checked.
+
+namespace {
+
+constexpr int kChunk = 1024;  // columns per table; wider outputs go in strips
+
+// a = q * d + r with 0 <= r < d, for d > 0.
+struct Split {
+    int q, r;
+};
+inline Split split(int a, int d) {
+    int q = a / d, r = a % d;
+    if (r < 0) --q, r += d;
+    return {q, r};
+}
+
+// (a - b) / d truncated toward zero, from the splits of a and b by d.
+inline int quot(Split a, Split b, int d) {
+    int q = a.q - b.q, r = a.r - b.r;
+    if (r < 0) --q, r += d;
+    return q + (q < 0 && r != 0);
+}
+
+// First i in [lo, hi) for which pred holds, pred being false and then true.
+template <class Pred>
+int first_true(int lo, int hi, Pred pred) {
+    while (lo < hi) {
+        const int m = lo + (hi - lo) / 2;
+        if (pred(m)) {
+            hi = m;
+        } else {
+            lo = m + 1;
+        }
+    }
+    return lo;
+}
+
+// The run [a, b) of i in [0, n) with lo <= f(i) <= hi, for f rising (up) or
+// falling monotonically.
+template <class F>
+void span(int n, bool up, int lo, int hi, F f, int *a, int *b) {
+    if (up) {
+        *a = first_true(0, n, [&](int i) { return f(i) >= lo; });
+        *b = first_true(*a, n, [&](int i) { return f(i) > hi; });
+    } else {
+        *a = first_true(0, n, [&](int i) { return f(i) <= hi; });
+        *b = first_true(*a, n, [&](int i) { return f(i) < lo; });
+    }
+}
+
+// Column terms of the rotated mapping: t8(dx * cos) * win_w split by out_w,
+// t8(dx * sin) * win_h split by out_h.
+struct RotCol {
+    Split u, v;
+};
+// Row terms: t8(dy * sin) * win_w split by out_w, -t8(dy * cos) * win_h split by out_h.
+struct RotRow {
+    Split u, v;
+    int out_w, out_h, off_x, off_y;
+};
+
+inline void rot_pos(const RotCol &c, const RotRow &r, int *sx, int *sy, int *fx, int *fy) {
+    const int u = quot(c.u, r.u, r.out_w), v = quot(c.v, r.v, r.out_h);
+    *sx = r.off_x + (u >> 5), *fx = u & 31;
+    *sy = r.off_y + (v >> 5), *fy = v & 31;
+}
+
+// One run of interior pixels: every tap is inside the picture.
+//   straight: d[i] from rows s0 and s0 + pitch at column sx[i], fraction fx[i], fy
+//   rotated:  d[i] at the position of column col[i] on row `row`
+typedef void (*straight_run_fn)(PIXEL_YC *d, const PIXEL_YC *s0, int pitch, const int *sx, const uint8_t *fx, int n,
+                                int fy);
+typedef void (*rotated_run_fn)(PIXEL_YC *d, const PIXEL_YC *src, int pitch, const RotCol *col, int n,
+                               const RotRow *row);
+
+struct Impl {
+    straight_run_fn straight;
+    rotated_run_fn rotated;
+};
+
+// Plain C++ interior runs.
+
+inline void blend_in(PIXEL_YC *d, const PIXEL_YC *p0, int pitch, int fx, int fy) {
+    const PIXEL_YC *p1 = p0 + pitch;
+    const int gx = 32 - fx, gy = 32 - fy;
+    d->y = short((fy * (p1[1].y * fx + p1[0].y * gx) + gy * (p0[1].y * fx + p0[0].y * gx)) / 1024);
+    d->cb = short((fy * (p1[1].cb * fx + p1[0].cb * gx) + gy * (p0[1].cb * fx + p0[0].cb * gx)) / 1024);
+    d->cr = short((fy * (p1[1].cr * fx + p1[0].cr * gx) + gy * (p0[1].cr * fx + p0[0].cr * gx)) / 1024);
+}
+
+void straight_run_c(PIXEL_YC *d, const PIXEL_YC *s0, int pitch, const int *sx, const uint8_t *fx, int n, int fy) {
+    for (int i = 0; i < n; ++i) blend_in(d + i, s0 + sx[i], pitch, fx[i], fy);
+}
+
+void rotated_run_c(PIXEL_YC *d, const PIXEL_YC *src, int pitch, const RotCol *col, int n, const RotRow *row) {
+    for (int i = 0; i < n; ++i) {
+        int sx, sy, fx, fy;
+        rot_pos(col[i], *row, &sx, &sy, &fx, &fy);
+        blend_in(d + i, src + ptrdiff_t(sy) * pitch + sx, pitch, fx, fy);
+    }
+}
+
+const Impl kPlain = {straight_run_c, rotated_run_c};
+
+#if SPINDLE_X86
+// SSE2 interior runs. One pixel's 2 x 2 taps are two 12-byte loads, one per
+// source row; interleaving the rows pairs every sample with the one below it,
+// and two multiply-adds against the tap weights give the three weighted sums.
+
+// Tap weights for each fraction pair, index fy * 32 + fx, laid out for
+// blend_sse2: a = {w00 w01 w00 w01 w00 w01 w10 w11}, b = {w10 w11 w10 w11 0 0 0 0},
+// where wXY weighs the tap X pixels right and Y pixels down.
+struct alignas(16) TapWeights {
+    int16_t a[8], b[8];
+};
+
+constexpr std::array<TapWeights, 1024> make_tap_weights() {
+    std::array<TapWeights, 1024> t{};
+    for (int fy = 0; fy < 32; ++fy)
+        for (int fx = 0; fx < 32; ++fx) {
+            const auto w00 = int16_t((32 - fx) * (32 - fy)), w01 = int16_t((32 - fx) * fy);
+            const auto w10 = int16_t(fx * (32 - fy)), w11 = int16_t(fx * fy);
+            t[size_t(fy * 32 + fx)] = {{w00, w01, w00, w01, w00, w01, w10, w11}, {w10, w11, w10, w11, 0, 0, 0, 0}};
+        }
+    return t;
+}
+
+constexpr std::array<TapWeights, 1024> kTapWeights = make_tap_weights();
+
+// Pixels p and p + 1 as six 16-bit lanes, the upper two lanes zero.
+SPINDLE_SSE2 inline __m128i load_pair(const PIXEL_YC *p) {
+    int32_t tail;  // cb and cr of p + 1; its y is in the first load
+    std::memcpy(&tail, reinterpret_cast<const char *>(p) + 8, sizeof tail);
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(p)), _mm_cvtsi32_si128(tail));
+}
+
+// The blended pixel in the three lower 16-bit lanes; the fourth is junk.
+SPINDLE_SSE2 inline __m128i blend_sse2(const PIXEL_YC *p0, int pitch, int widx) {
+    const TapWeights &wt = kTapWeights[size_t(widx)];
+    const __m128i a = load_pair(p0), b = load_pair(p0 + pitch);
+    __m128i s = _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_load_si128(reinterpret_cast<const __m128i *>(wt.a)));
+    const __m128i t = _mm_madd_epi16(_mm_unpackhi_epi16(a, b), _mm_load_si128(reinterpret_cast<const __m128i *>(wt.b)));
+    s = _mm_add_epi32(s, _mm_slli_si128(t, 4));   // {y left, cb, cr, y right}
+    s = _mm_add_epi32(s, _mm_srli_si128(s, 12));  // {y, cb, cr, y right}
+    // divide by 1024, truncating toward zero
+    s = _mm_add_epi32(s, _mm_and_si128(_mm_srai_epi32(s, 31), _mm_set1_epi32(1023)));
+    s = _mm_srai_epi32(s, 10);
+    return _mm_packs_epi32(s, s);
+}
+
+// Stores the pixel and two junk bytes over the next one: only while a later
+// store still covers that next pixel.
+SPINDLE_SSE2 inline void store_over(PIXEL_YC *d, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i *>(d), v); }
+
+SPINDLE_SSE2 inline void store_exact(PIXEL_YC *d, __m128i v) {
+    const int32_t ycb = _mm_cvtsi128_si32(v);
+    std::memcpy(d, &ycb, 4);
+    d->cr = short(_mm_extract_epi16(v, 2));
+}
+
+SPINDLE_SSE2 void straight_run_sse2(PIXEL_YC *d, const PIXEL_YC *s0, int pitch, const int *sx, const uint8_t *fx,
+                                    int n, int fy) {
+    if (n <= 0) return;
+    const int wrow = fy * 32;
+    for (int i = 0; i < n - 1; ++i) store_over(d + i, blend_sse2(s0 + sx[i], pitch, wrow + fx[i]));
+    store_exact(d + n - 1, blend_sse2(s0 + sx[n - 1], pitch, wrow + fx[n - 1]));
+}
+
+SPINDLE_SSE2 void rotated_run_sse2(PIXEL_YC *d, const PIXEL_YC *src, int pitch, const RotCol *col, int n,
+                                   const RotRow *row) {
+    for (int i = 0; i < n; ++i) {
+        int sx, sy, fx, fy;
+        rot_pos(col[i], *row, &sx, &sy, &fx, &fy);
+        const __m128i v = blend_sse2(src + ptrdiff_t(sy) * pitch + sx, pitch, fy * 32 + fx);
+        if (i + 1 < n) {
+            store_over(d + i, v);
+        } else {
+            store_exact(d + i, v);
+        }
+    }
+}
+
+const Impl kSse2 = {straight_run_sse2, rotated_run_sse2};
+#endif
+
+void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
+                       const spindle_params *p) {
+    int sx[kChunk];
+    uint8_t fx[kChunk];
+    for (int c0 = 0; c0 < p->cols; c0 += kChunk) {
+        const int n = std::min(kChunk, p->cols - c0);
+        for (int i = 0; i < n; ++i) {
+            const int q = (c0 + i) * p->win_w * 32 / p->out_w;
+            sx[i] = p->off_x + q / 32;
+            fx[i] = uint8_t(q % 32);
+        }
+        // Columns whose taps sx and sx + 1 both lie inside the picture.
+        int a, b;
+        span(n, true, 0, w - 2, [&](int i) { return sx[i]; }, &a, &b);
+        for (int r = 0; r < p->rows; ++r) {
+            const int q = r * p->win_h * 32 / p->out_h;
+            const int sy = p->off_y + q / 32, fy = q % 32;
+            PIXEL_YC *d = dst + ptrdiff_t(r) * pitch + c0;
+            const bool inside = sy >= 0 && sy <= h - 2;
+            const int ia = inside ? a : n, ib = inside ? b : n;
+            for (int i = 0; i < ia; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i], fy);
+            if (ia < ib) impl.straight(d + ia, src + ptrdiff_t(sy) * pitch, pitch, sx + ia, fx + ia, ib - ia, fy);
+            for (int i = ib; i < n; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i], fy);
+        }
+    }
+}
+
+void resample_rotated(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
+                      const spindle_params *p) {
+    RotCol col[kChunk];
+    RotRow row{};
+    row.out_w = p->out_w, row.out_h = p->out_h, row.off_x = p->off_x, row.off_y = p->off_y;
+    for (int c0 = 0; c0 < p->cols; c0 += kChunk) {
+        const int n = std::min(kChunk, p->cols - c0);
+        for (int i = 0; i < n; ++i) {
+            const int dx = c0 + i - p->cx;
+            col[i] = {split(t8(dx * p->cos_a) * p->win_w, p->out_w), split(t8(dx * p->sin_a) * p->win_h, p->out_h)};
+        }
+        for (int r = 0; r < p->rows; ++r) {
+            const int dy = r - p->cy;
+            row.u = split(t8(dy * p->sin_a) * p->win_w, p->out_w);
+            row.v = split(-t8(dy * p->cos_a) * p->win_h, p->out_h);
+            // sx rises along the row with cos >= 0, sy with sin >= 0.
+            const auto sx_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col[i], row, &sx, &sy, &fx, &fy); return sx; };
+            const auto sy_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col[i], row, &sx, &sy, &fx, &fy); return sy; };
+            int a, b, a2, b2;
+            span(n, p->cos_a >= 0, 0, w - 2, sx_at, &a, &b);
+            span(n, p->sin_a >= 0, 0, h - 2, sy_at, &a2, &b2);
+            a = std::max(a, a2);
+            b = std::max(a, std::min(b, b2));
+
+            PIXEL_YC *d = dst + ptrdiff_t(r) * pitch + c0;
+            const auto checked = [&](int i) {
+                int sx, sy, fx, fy;
+                rot_pos(col[i], row, &sx, &sy, &fx, &fy);
+                blend_checked(d + i, src, pitch, w, h, sx, sy, fx, fy);
+            };
+            for (int i = 0; i < a; ++i) checked(i);
+            if (a < b) impl.rotated(d + a, src, pitch, col + a, b - a, &row);
+            for (int i = b; i < n; ++i) checked(i);
+        }
+    }
+}
+
+void resample_fast(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
+                   const spindle_params *p) {
+    if (p->rotate) {
+        resample_rotated(impl, dst, src, pitch, w, h, p);
+    } else {
+        resample_straight(impl, dst, src, pitch, w, h, p);
+    }
+}
+
+void resample_plain(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, const spindle_params *p) {
+    resample_fast(kPlain, dst, src, pitch, w, h, p);
+}
+
+#if SPINDLE_X86
+void resample_sse2(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, const spindle_params *p) {
+    resample_fast(kSse2, dst, src, pitch, w, h, p);
+}
+#endif
+
+spindle_resample_fn best_variant() {
+#if SPINDLE_X86
+    if (__builtin_cpu_supports("sse2")) return resample_sse2;
+#endif
+    return resample_plain;
+}
+
+}  // namespace
+
+void spindle_resample(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, const spindle_params *p) {
+    static const spindle_resample_fn best = best_variant();
+    best(dst, src, pitch, w, h, p);
+}
+
+int spindle_variants(spindle_variant *out, int max) {
+    int n = 0;
+    if (n < max) out[n++] = {"plain", resample_plain};
+#if SPINDLE_X86
+    if (n < max && __builtin_cpu_supports("sse2")) out[n++] = {"sse2", resample_sse2};
+#endif
+    return n;
+}
+
+// ---------------------------------------------------------------------------
+// Per-frame callback
+
+static BOOL QP_CDECL func_proc(FILTER *fp, FILTER_PROC_INFO *fpip) {
+    const int max_w = std::max(fpip->max_w, 0), max_h = std::max(fpip->max_h, 0);
+    const int w = std::clamp(fpip->w, 0, max_w), h = std::clamp(fpip->h, 0, max_h);
+    if (w > kSpindleMaxSide || h > kSpindleMaxSide) return 1;
+    const spindle_params p = spindle_derive(fp->track, fp->check, w, h, max_w, max_h);
+
+    if (p.flip_v || p.flip_h) {
+        spindle_flip(fpip->ycp_temp, fpip->ycp_edit, max_w, w, h, p.flip_v, p.flip_h);
+        std::swap(fpip->ycp_edit, fpip->ycp_temp);
+    }
+    if (p.border) spindle_outline(fpip->ycp_edit, max_w, w, h, &p);
+    if (p.debug) return 1;
+
+    spindle_resample(fpip->ycp_temp, fpip->ycp_edit, max_w, w, h, &p);
+    fpip->w = p.cols;
+    fpip->h = p.rows;
+    std::swap(fpip->ycp_edit, fpip->ycp_temp);
+    return 1;
+}
