@@ -262,9 +262,11 @@ inline Split split(int a, int d) {
 }
 
 // (a - b) / d truncated toward zero, from the splits of a and b by d.
-inline int quot(Split a, Split b, int d) {
-    int q = a.q - b.q, r = a.r - b.r;
-    if (r < 0) --q, r += d;
+inline int quot(int aq, int ar, Split b, int d) {
+    int q = aq - b.q, r = ar - b.r;
+    const int borrow = r >> 31;  // -1 when r < 0
+    q += borrow;
+    r += borrow & d;
     return q + (q < 0 && r != 0);
 }
 
@@ -295,10 +297,10 @@ void span(int n, bool up, int lo, int hi, F f, int *a, int *b) {
     }
 }
 
-// Column terms of the rotated mapping: t8(dx * cos) * win_w split by out_w,
-// t8(dx * sin) * win_h split by out_h.
-struct RotCol {
-    Split u, v;
+// Column terms of the rotated mapping for one strip: t8(dx * cos) * win_w
+// split by out_w (uq, ur) and t8(dx * sin) * win_h split by out_h (vq, vr).
+struct RotCols {
+    int uq[kChunk], ur[kChunk], vq[kChunk], vr[kChunk];
 };
 // Row terms: t8(dy * sin) * win_w split by out_w, -t8(dy * cos) * win_h split by out_h.
 struct RotRow {
@@ -306,26 +308,31 @@ struct RotRow {
     int out_w, out_h, off_x, off_y;
 };
 
-inline void rot_pos(const RotCol &c, const RotRow &r, int *sx, int *sy, int *fx, int *fy) {
-    const int u = quot(c.u, r.u, r.out_w), v = quot(c.v, r.v, r.out_h);
+inline void rot_pos(const RotCols &c, int i, const RotRow &r, int *sx, int *sy, int *fx, int *fy) {
+    const int u = quot(c.uq[i], c.ur[i], r.u, r.out_w), v = quot(c.vq[i], c.vr[i], r.v, r.out_h);
     *sx = r.off_x + (u >> 5), *fx = u & 31;
     *sy = r.off_y + (v >> 5), *fy = v & 31;
 }
 
-// One run of interior pixels: every tap is inside the picture.
-//   straight: d[i] from rows s0 and s0 + pitch at column sx[i], fraction fx[i], fy
-//   rotated:  d[i] at the position of column col[i] on row `row`
-typedef void (*straight_run_fn)(PIXEL_YC *d, const PIXEL_YC *s0, int pitch, const int *sx, const uint8_t *fx, int n,
-                                int fy);
-typedef void (*rotated_run_fn)(PIXEL_YC *d, const PIXEL_YC *src, int pitch, const RotCol *col, int n,
-                               const RotRow *row);
+// A run of interior pixels with their positions worked out: pixel i blends
+// the 2 x 2 taps whose top-left is base + at[i], with the fractions
+// k = wbase + (wi[i] & 1023) as fx = k % 32, fy = k / 32. kNarrow in wi[i]
+// marks a top-left tap in the picture's last-but-one column: nothing may be
+// read past the pixel to its right.
+constexpr unsigned kNarrow = 1024;
+typedef void (*run_fn)(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi,
+                       int wbase, int n);
+// Positions of a run of the rotated mapping, columns [a, a + n) of the strip:
+// at[i] = sy * pitch + sx, wi[i] = fy * 32 + fx, plus kNarrow where sx > wlim.
+typedef void (*rot_positions_fn)(const RotCols &c, int a, int n, const RotRow &r, int pitch, int wlim, int32_t *at,
+                                 uint16_t *wi);
 
 struct Impl {
-    straight_run_fn straight;
-    rotated_run_fn rotated;
+    run_fn run;
+    rot_positions_fn rot_positions;
 };
 
-// Plain C++ interior runs.
+// Plain C++.
 
 inline void blend_in(PIXEL_YC *d, const PIXEL_YC *p0, int pitch, int fx, int fy) {
     const PIXEL_YC *p1 = p0 + pitch;
@@ -335,24 +342,28 @@ inline void blend_in(PIXEL_YC *d, const PIXEL_YC *p0, int pitch, int fx, int fy)
     d->cr = short((fy * (p1[1].cr * fx + p1[0].cr * gx) + gy * (p0[1].cr * fx + p0[0].cr * gx)) / 1024);
 }
 
-void straight_run_c(PIXEL_YC *d, const PIXEL_YC *s0, int pitch, const int *sx, const uint8_t *fx, int n, int fy) {
-    for (int i = 0; i < n; ++i) blend_in(d + i, s0 + sx[i], pitch, fx[i], fy);
-}
-
-void rotated_run_c(PIXEL_YC *d, const PIXEL_YC *src, int pitch, const RotCol *col, int n, const RotRow *row) {
+void run_c(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi, int wbase, int n) {
     for (int i = 0; i < n; ++i) {
-        int sx, sy, fx, fy;
-        rot_pos(col[i], *row, &sx, &sy, &fx, &fy);
-        blend_in(d + i, src + ptrdiff_t(sy) * pitch + sx, pitch, fx, fy);
+        const int k = wbase + (wi[i] & 1023);
+        blend_in(d + i, base + at[i], pitch, k & 31, k >> 5);
     }
 }
 
-const Impl kPlain = {straight_run_c, rotated_run_c};
+void rot_positions_c(const RotCols &c, int a, int n, const RotRow &r, int pitch, int wlim, int32_t *at, uint16_t *wi) {
+    for (int i = 0; i < n; ++i) {
+        int sx, sy, fx, fy;
+        rot_pos(c, a + i, r, &sx, &sy, &fx, &fy);
+        at[i] = sy * pitch + sx;
+        wi[i] = uint16_t(fy * 32 + fx + (sx > wlim ? kNarrow : 0));
+    }
+}
+
+const Impl kPlain = {run_c, rot_positions_c};
 
 #if SPINDLE_X86
-// SSE2 interior runs. One pixel's 2 x 2 taps are two 12-byte loads, one per
-// source row; interleaving the rows pairs every sample with the one below it,
-// and two multiply-adds against the tap weights give the three weighted sums.
+// SSE2. One pixel's 2 x 2 taps are one load per source row; interleaving
+// the two rows pairs every sample with the one below it, and two
+// multiply-adds against the tap weights give the three weighted sums.
 
 // Tap weights for each fraction pair, index fy * 32 + fx, laid out for
 // blend_sse2: a = {w00 w01 w00 w01 w00 w01 w10 w11}, b = {w10 w11 w10 w11 0 0 0 0},
@@ -374,17 +385,20 @@ constexpr std::array<TapWeights, 1024> make_tap_weights() {
 
 constexpr std::array<TapWeights, 1024> kTapWeights = make_tap_weights();
 
-// Pixels p and p + 1 as six 16-bit lanes, the upper two lanes zero.
-SPINDLE_SSE2 inline __m128i load_pair(const PIXEL_YC *p) {
+// Pixels p and p + 1 in the six lower 16-bit lanes. The wide load also takes
+// y and cb of p + 2, which get zero weights.
+SPINDLE_SSE2 inline __m128i load_taps_wide(const PIXEL_YC *p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+}
+SPINDLE_SSE2 inline __m128i load_taps_narrow(const PIXEL_YC *p) {
     int32_t tail;  // cb and cr of p + 1; its y is in the first load
     std::memcpy(&tail, reinterpret_cast<const char *>(p) + 8, sizeof tail);
     return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(p)), _mm_cvtsi32_si128(tail));
 }
 
 // The blended pixel in the three lower 16-bit lanes; the fourth is junk.
-SPINDLE_SSE2 inline __m128i blend_sse2(const PIXEL_YC *p0, int pitch, int widx) {
+SPINDLE_SSE2 inline __m128i blend_sse2(__m128i a, __m128i b, int widx) {
     const TapWeights &wt = kTapWeights[size_t(widx)];
-    const __m128i a = load_pair(p0), b = load_pair(p0 + pitch);
     __m128i s = _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_load_si128(reinterpret_cast<const __m128i *>(wt.a)));
     const __m128i t = _mm_madd_epi16(_mm_unpackhi_epi16(a, b), _mm_load_si128(reinterpret_cast<const __m128i *>(wt.b)));
     s = _mm_add_epi32(s, _mm_slli_si128(t, 4));   // {y left, cb, cr, y right}
@@ -395,51 +409,75 @@ SPINDLE_SSE2 inline __m128i blend_sse2(const PIXEL_YC *p0, int pitch, int widx) 
     return _mm_packs_epi32(s, s);
 }
 
-// Stores the pixel and two junk bytes over the next one: only while a later
-// store still covers that next pixel.
-SPINDLE_SSE2 inline void store_over(PIXEL_YC *d, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i *>(d), v); }
-
-SPINDLE_SSE2 inline void store_exact(PIXEL_YC *d, __m128i v) {
-    const int32_t ycb = _mm_cvtsi128_si32(v);
-    std::memcpy(d, &ycb, 4);
-    d->cr = short(_mm_extract_epi16(v, 2));
+SPINDLE_SSE2 inline __m128i blend_at_sse2(const PIXEL_YC *p, int pitch, unsigned k) {
+    if (k & kNarrow) return blend_sse2(load_taps_narrow(p), load_taps_narrow(p + pitch), int(k & 1023));
+    return blend_sse2(load_taps_wide(p), load_taps_wide(p + pitch), int(k));
 }
 
-SPINDLE_SSE2 void straight_run_sse2(PIXEL_YC *d, const PIXEL_YC *s0, int pitch, const int *sx, const uint8_t *fx,
-                                    int n, int fy) {
+SPINDLE_SSE2 void run_sse2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi,
+                           int wbase, int n) {
     if (n <= 0) return;
-    const int wrow = fy * 32;
-    for (int i = 0; i < n - 1; ++i) store_over(d + i, blend_sse2(s0 + sx[i], pitch, wrow + fx[i]));
-    store_exact(d + n - 1, blend_sse2(s0 + sx[n - 1], pitch, wrow + fx[n - 1]));
+    // Each store spills two junk bytes onto the next pixel, which the next
+    // store covers; the last pixel is stored exactly.
+    for (int i = 0; i < n - 1; ++i)
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), blend_at_sse2(base + at[i], pitch, unsigned(wbase) + wi[i]));
+    const __m128i v = blend_at_sse2(base + at[n - 1], pitch, unsigned(wbase) + wi[n - 1]);
+    const int32_t ycb = _mm_cvtsi128_si32(v);
+    std::memcpy(d + n - 1, &ycb, 4);
+    d[n - 1].cr = short(_mm_extract_epi16(v, 2));
 }
 
-SPINDLE_SSE2 void rotated_run_sse2(PIXEL_YC *d, const PIXEL_YC *src, int pitch, const RotCol *col, int n,
-                                   const RotRow *row) {
-    for (int i = 0; i < n; ++i) {
-        int sx, sy, fx, fy;
-        rot_pos(col[i], *row, &sx, &sy, &fx, &fy);
-        const __m128i v = blend_sse2(src + ptrdiff_t(sy) * pitch + sx, pitch, fy * 32 + fx);
-        if (i + 1 < n) {
-            store_over(d + i, v);
-        } else {
-            store_exact(d + i, v);
-        }
+// (a - b) / d truncated toward zero in four lanes, as quot().
+SPINDLE_SSE2 inline __m128i quot_sse2(__m128i aq, __m128i ar, __m128i bq, __m128i br, __m128i d) {
+    __m128i q = _mm_sub_epi32(aq, bq), r = _mm_sub_epi32(ar, br);
+    const __m128i borrow = _mm_srai_epi32(r, 31);
+    q = _mm_add_epi32(q, borrow);
+    r = _mm_add_epi32(r, _mm_and_si128(borrow, d));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i up = _mm_andnot_si128(_mm_cmpeq_epi32(r, zero), _mm_cmpgt_epi32(zero, q));
+    return _mm_sub_epi32(q, up);
+}
+
+// a * b for a >= 0 and a * b < 2^32, four lanes.
+SPINDLE_SSE2 inline __m128i mul_u32(__m128i a, __m128i b) {
+    const __m128i even = _mm_mul_epu32(a, b), odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), b);
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+SPINDLE_SSE2 void rot_positions_sse2(const RotCols &c, int a, int n, const RotRow &r, int pitch, int wlim,
+                                     int32_t *at, uint16_t *wi) {
+    const __m128i uq = _mm_set1_epi32(r.u.q), ur = _mm_set1_epi32(r.u.r), vq = _mm_set1_epi32(r.v.q),
+                  vr = _mm_set1_epi32(r.v.r), dw = _mm_set1_epi32(r.out_w), dh = _mm_set1_epi32(r.out_h),
+                  ox = _mm_set1_epi32(r.off_x), oy = _mm_set1_epi32(r.off_y), p = _mm_set1_epi32(pitch),
+                  lim = _mm_set1_epi32(wlim), f31 = _mm_set1_epi32(31), narrow = _mm_set1_epi32(kNarrow);
+    const auto ld = [&](const int *v, int i) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(v + a + i)); };
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i u = quot_sse2(ld(c.uq, i), ld(c.ur, i), uq, ur, dw);
+        const __m128i v = quot_sse2(ld(c.vq, i), ld(c.vr, i), vq, vr, dh);
+        const __m128i sx = _mm_add_epi32(ox, _mm_srai_epi32(u, 5)), sy = _mm_add_epi32(oy, _mm_srai_epi32(v, 5));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + i), _mm_add_epi32(mul_u32(sy, p), sx));
+        __m128i k = _mm_or_si128(_mm_slli_epi32(_mm_and_si128(v, f31), 5), _mm_and_si128(u, f31));
+        k = _mm_or_si128(k, _mm_and_si128(_mm_cmpgt_epi32(sx, lim), narrow));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(wi + i), _mm_packs_epi32(k, k));
     }
+    rot_positions_c(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
-const Impl kSse2 = {straight_run_sse2, rotated_run_sse2};
+const Impl kSse2 = {run_sse2, rot_positions_sse2};
 #endif
 
 void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
                        const spindle_params *p) {
-    int sx[kChunk];
-    uint8_t fx[kChunk];
+    int32_t sx[kChunk];
+    uint16_t fx[kChunk];
     for (int c0 = 0; c0 < p->cols; c0 += kChunk) {
         const int n = std::min(kChunk, p->cols - c0);
         for (int i = 0; i < n; ++i) {
             const int q = (c0 + i) * p->win_w * 32 / p->out_w;
             sx[i] = p->off_x + q / 32;
-            fx[i] = uint8_t(q % 32);
+            fx[i] = uint16_t(q % 32 + (sx[i] > w - 3 ? kNarrow : 0));
         }
         // Columns whose taps sx and sx + 1 both lie inside the picture.
         int a, b;
@@ -450,31 +488,35 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
             PIXEL_YC *d = dst + ptrdiff_t(r) * pitch + c0;
             const bool inside = sy >= 0 && sy <= h - 2;
             const int ia = inside ? a : n, ib = inside ? b : n;
-            for (int i = 0; i < ia; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i], fy);
-            if (ia < ib) impl.straight(d + ia, src + ptrdiff_t(sy) * pitch, pitch, sx + ia, fx + ia, ib - ia, fy);
-            for (int i = ib; i < n; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i], fy);
+            for (int i = 0; i < ia; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i] & 31, fy);
+            if (ia < ib) impl.run(d + ia, src + ptrdiff_t(sy) * pitch, pitch, sx + ia, fx + ia, fy * 32, ib - ia);
+            for (int i = ib; i < n; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i] & 31, fy);
         }
     }
 }
 
 void resample_rotated(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
                       const spindle_params *p) {
-    RotCol col[kChunk];
+    RotCols col;
+    int32_t at[kChunk];
+    uint16_t wi[kChunk];
     RotRow row{};
     row.out_w = p->out_w, row.out_h = p->out_h, row.off_x = p->off_x, row.off_y = p->off_y;
     for (int c0 = 0; c0 < p->cols; c0 += kChunk) {
         const int n = std::min(kChunk, p->cols - c0);
         for (int i = 0; i < n; ++i) {
             const int dx = c0 + i - p->cx;
-            col[i] = {split(t8(dx * p->cos_a) * p->win_w, p->out_w), split(t8(dx * p->sin_a) * p->win_h, p->out_h)};
+            const Split u = split(t8(dx * p->cos_a) * p->win_w, p->out_w);
+            const Split v = split(t8(dx * p->sin_a) * p->win_h, p->out_h);
+            col.uq[i] = u.q, col.ur[i] = u.r, col.vq[i] = v.q, col.vr[i] = v.r;
         }
         for (int r = 0; r < p->rows; ++r) {
             const int dy = r - p->cy;
             row.u = split(t8(dy * p->sin_a) * p->win_w, p->out_w);
             row.v = split(-t8(dy * p->cos_a) * p->win_h, p->out_h);
             // sx rises along the row with cos >= 0, sy with sin >= 0.
-            const auto sx_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col[i], row, &sx, &sy, &fx, &fy); return sx; };
-            const auto sy_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col[i], row, &sx, &sy, &fx, &fy); return sy; };
+            const auto sx_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col, i, row, &sx, &sy, &fx, &fy); return sx; };
+            const auto sy_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col, i, row, &sx, &sy, &fx, &fy); return sy; };
             int a, b, a2, b2;
             span(n, p->cos_a >= 0, 0, w - 2, sx_at, &a, &b);
             span(n, p->sin_a >= 0, 0, h - 2, sy_at, &a2, &b2);
@@ -484,11 +526,14 @@ void resample_rotated(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int 
             PIXEL_YC *d = dst + ptrdiff_t(r) * pitch + c0;
             const auto checked = [&](int i) {
                 int sx, sy, fx, fy;
-                rot_pos(col[i], row, &sx, &sy, &fx, &fy);
+                rot_pos(col, i, row, &sx, &sy, &fx, &fy);
                 blend_checked(d + i, src, pitch, w, h, sx, sy, fx, fy);
             };
             for (int i = 0; i < a; ++i) checked(i);
-            if (a < b) impl.rotated(d + a, src, pitch, col + a, b - a, &row);
+            if (a < b) {
+                impl.rot_positions(col, a, b - a, row, pitch, w - 3, at, wi);
+                impl.run(d + a, src, pitch, at, wi, 0, b - a);
+            }
             for (int i = b; i < n; ++i) checked(i);
         }
     }
