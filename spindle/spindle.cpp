@@ -16,9 +16,10 @@
 #include <cstring>
 
 #if defined(__i386__) || defined(__x86_64__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #define SPINDLE_X86 1
 #define SPINDLE_SSE2 __attribute__((target("sse2")))
+#define SPINDLE_AVX2 __attribute__((target("avx2")))
 #else
 #define SPINDLE_X86 0
 #endif
@@ -445,17 +446,18 @@ SPINDLE_SSE2 inline __m128i mul_u32(__m128i a, __m128i b) {
                               _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
 }
 
+SPINDLE_SSE2 inline __m128i load4(const int *v) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(v)); }
+
 SPINDLE_SSE2 void rot_positions_sse2(const RotCols &c, int a, int n, const RotRow &r, int pitch, int wlim,
                                      int32_t *at, uint16_t *wi) {
     const __m128i uq = _mm_set1_epi32(r.u.q), ur = _mm_set1_epi32(r.u.r), vq = _mm_set1_epi32(r.v.q),
                   vr = _mm_set1_epi32(r.v.r), dw = _mm_set1_epi32(r.out_w), dh = _mm_set1_epi32(r.out_h),
                   ox = _mm_set1_epi32(r.off_x), oy = _mm_set1_epi32(r.off_y), p = _mm_set1_epi32(pitch),
                   lim = _mm_set1_epi32(wlim), f31 = _mm_set1_epi32(31), narrow = _mm_set1_epi32(kNarrow);
-    const auto ld = [&](const int *v, int i) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(v + a + i)); };
     int i = 0;
     for (; i + 4 <= n; i += 4) {
-        const __m128i u = quot_sse2(ld(c.uq, i), ld(c.ur, i), uq, ur, dw);
-        const __m128i v = quot_sse2(ld(c.vq, i), ld(c.vr, i), vq, vr, dh);
+        const __m128i u = quot_sse2(load4(c.uq + a + i), load4(c.ur + a + i), uq, ur, dw);
+        const __m128i v = quot_sse2(load4(c.vq + a + i), load4(c.vr + a + i), vq, vr, dh);
         const __m128i sx = _mm_add_epi32(ox, _mm_srai_epi32(u, 5)), sy = _mm_add_epi32(oy, _mm_srai_epi32(v, 5));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(at + i), _mm_add_epi32(mul_u32(sy, p), sx));
         __m128i k = _mm_or_si128(_mm_slli_epi32(_mm_and_si128(v, f31), 5), _mm_and_si128(u, f31));
@@ -466,6 +468,79 @@ SPINDLE_SSE2 void rot_positions_sse2(const RotCols &c, int a, int n, const RotRo
 }
 
 const Impl kSse2 = {run_sse2, rot_positions_sse2};
+
+// AVX2: the same blend for two pixels at once, one in each 128-bit half, and
+// the positions eight at a time.
+
+SPINDLE_AVX2 inline __m256i load_halves(const void *lo, const void *hi) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(static_cast<const __m128i *>(lo))),
+                                   _mm_loadu_si128(static_cast<const __m128i *>(hi)), 1);
+}
+
+SPINDLE_AVX2 void run_avx2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi,
+                           int wbase, int n) {
+    if (n <= 0) return;
+    const __m256i bias = _mm256_set1_epi32(1023);
+    int i = 0;
+    // Pairs while a later store still covers the junk of the second pixel.
+    for (; i + 2 < n; i += 2) {
+        const unsigned k0 = unsigned(wbase) + wi[i], k1 = unsigned(wbase) + wi[i + 1];
+        const PIXEL_YC *p0 = base + at[i], *p1 = base + at[i + 1];
+        if ((k0 | k1) & kNarrow) {
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), blend_at_sse2(p0, pitch, k0));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i + 1), blend_at_sse2(p1, pitch, k1));
+            continue;
+        }
+        const __m256i a = load_halves(p0, p1), b = load_halves(p0 + pitch, p1 + pitch);
+        const __m256i wa = load_halves(kTapWeights[k0].a, kTapWeights[k1].a);
+        const __m256i wb = load_halves(kTapWeights[k0].b, kTapWeights[k1].b);
+        __m256i s = _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), wa);
+        const __m256i t = _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), wb);
+        s = _mm256_add_epi32(s, _mm256_bslli_epi128(t, 4));
+        s = _mm256_add_epi32(s, _mm256_bsrli_epi128(s, 12));
+        s = _mm256_add_epi32(s, _mm256_and_si256(_mm256_srai_epi32(s, 31), bias));
+        s = _mm256_packs_epi32(_mm256_srai_epi32(s, 10), s);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), _mm256_castsi256_si128(s));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i + 1), _mm256_extracti128_si256(s, 1));
+    }
+    run_sse2(d + i, base, pitch, at + i, wi + i, wbase, n - i);
+}
+
+SPINDLE_AVX2 inline __m256i quot_avx2(__m256i aq, __m256i ar, __m256i bq, __m256i br, __m256i d) {
+    __m256i q = _mm256_sub_epi32(aq, bq), r = _mm256_sub_epi32(ar, br);
+    const __m256i borrow = _mm256_srai_epi32(r, 31);
+    q = _mm256_add_epi32(q, borrow);
+    r = _mm256_add_epi32(r, _mm256_and_si256(borrow, d));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i up = _mm256_andnot_si256(_mm256_cmpeq_epi32(r, zero), _mm256_cmpgt_epi32(zero, q));
+    return _mm256_sub_epi32(q, up);
+}
+
+SPINDLE_AVX2 inline __m256i load8(const int *v) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(v)); }
+
+SPINDLE_AVX2 void rot_positions_avx2(const RotCols &c, int a, int n, const RotRow &r, int pitch, int wlim,
+                                     int32_t *at, uint16_t *wi) {
+    const __m256i uq = _mm256_set1_epi32(r.u.q), ur = _mm256_set1_epi32(r.u.r), vq = _mm256_set1_epi32(r.v.q),
+                  vr = _mm256_set1_epi32(r.v.r), dw = _mm256_set1_epi32(r.out_w), dh = _mm256_set1_epi32(r.out_h),
+                  ox = _mm256_set1_epi32(r.off_x), oy = _mm256_set1_epi32(r.off_y), p = _mm256_set1_epi32(pitch),
+                  lim = _mm256_set1_epi32(wlim), f31 = _mm256_set1_epi32(31), narrow = _mm256_set1_epi32(kNarrow);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i u = quot_avx2(load8(c.uq + a + i), load8(c.ur + a + i), uq, ur, dw);
+        const __m256i v = quot_avx2(load8(c.vq + a + i), load8(c.vr + a + i), vq, vr, dh);
+        const __m256i sx = _mm256_add_epi32(ox, _mm256_srai_epi32(u, 5));
+        const __m256i sy = _mm256_add_epi32(oy, _mm256_srai_epi32(v, 5));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(at + i), _mm256_add_epi32(_mm256_mullo_epi32(sy, p), sx));
+        __m256i k = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(v, f31), 5), _mm256_and_si256(u, f31));
+        k = _mm256_or_si256(k, _mm256_and_si256(_mm256_cmpgt_epi32(sx, lim), narrow));
+        k = _mm256_packs_epi32(k, k);  // words 0-3 and 8-11
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(wi + i),
+                         _mm256_castsi256_si128(_mm256_permute4x64_epi64(k, _MM_SHUFFLE(3, 1, 2, 0))));
+    }
+    rot_positions_sse2(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
+}
+
+const Impl kAvx2 = {run_avx2, rot_positions_avx2};
 #endif
 
 void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
@@ -556,10 +631,14 @@ void resample_plain(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
 void resample_sse2(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, const spindle_params *p) {
     resample_fast(kSse2, dst, src, pitch, w, h, p);
 }
+void resample_avx2(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, const spindle_params *p) {
+    resample_fast(kAvx2, dst, src, pitch, w, h, p);
+}
 #endif
 
 spindle_resample_fn best_variant() {
 #if SPINDLE_X86
+    if (__builtin_cpu_supports("avx2")) return resample_avx2;
     if (__builtin_cpu_supports("sse2")) return resample_sse2;
 #endif
     return resample_plain;
@@ -577,6 +656,7 @@ int spindle_variants(spindle_variant *out, int max) {
     if (n < max) out[n++] = {"plain", resample_plain};
 #if SPINDLE_X86
     if (n < max && __builtin_cpu_supports("sse2")) out[n++] = {"sse2", resample_sse2};
+    if (n < max && __builtin_cpu_supports("avx2")) out[n++] = {"avx2", resample_avx2};
 #endif
     return n;
 }
