@@ -503,6 +503,7 @@ SPINDLE_AVX2 void run_avx2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const i
         _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), _mm256_castsi256_si128(s));
         _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i + 1), _mm256_extracti128_si256(s, 1));
     }
+    _mm256_zeroupper();  // the SSE2 code below must not run with the upper halves in use
     run_sse2(d + i, base, pitch, at + i, wi + i, wbase, n - i);
 }
 
@@ -537,6 +538,7 @@ SPINDLE_AVX2 void rot_positions_avx2(const RotCols &c, int a, int n, const RotRo
         _mm_storeu_si128(reinterpret_cast<__m128i *>(wi + i),
                          _mm256_castsi256_si128(_mm256_permute4x64_epi64(k, _MM_SHUFFLE(3, 1, 2, 0))));
     }
+    _mm256_zeroupper();
     rot_positions_sse2(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
