@@ -328,9 +328,23 @@ typedef void (*run_fn)(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32
 typedef void (*rot_positions_fn)(const RotCols &c, int a, int n, const RotRow &r, int pitch, int wlim, int32_t *at,
                                  uint16_t *wi);
 
+// The straight mapping in two passes, for variants that provide them. A
+// horizontal pass blends the two taps of each column along one source row,
+// h[3i + k] = p[sx]·(32 − fx) + p[sx + 1]·fx for the members k = y, cb, cr,
+// and is done once per source row; a vertical pass makes one output row from
+// the passes of rows sy and sy + 1, (fy·h1 + (32 − fy)·h0) / 1024 truncated
+// toward zero: the same sum as the one-pass blend, term for term.
+// wcol[i] = {32 − fx, fx, 32 − fx, fx, 32 − fx, fx, 0, 0} of column i. The
+// horizontal pass may write four zero bytes past its last value.
+typedef void (*hrow_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *sx, const uint16_t *fx,
+                        const int16_t (*wcol)[8], int n);
+typedef void (*vrow_fn)(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n);
+
 struct Impl {
     run_fn run;
     rot_positions_fn rot_positions;
+    hrow_fn hrow;  // with vrow, or null for the one-pass straight mapping
+    vrow_fn vrow;
 };
 
 // Plain C++.
@@ -359,7 +373,17 @@ void rot_positions_c(const RotCols &c, int a, int n, const RotRow &r, int pitch,
     }
 }
 
-const Impl kPlain = {run_c, rot_positions_c};
+// One column of the horizontal pass, with the reads checked.
+inline void hcol_checked(int32_t *h, const PIXEL_YC *row, int w, int sx, int fx) {
+    const PIXEL_YC zero = {0, 0, 0};
+    const PIXEL_YC &a = sx >= 0 && sx < w ? row[sx] : zero;
+    const PIXEL_YC &b = sx + 1 >= 0 && sx + 1 < w ? row[sx + 1] : zero;
+    h[0] = a.y * (32 - fx) + b.y * fx;
+    h[1] = a.cb * (32 - fx) + b.cb * fx;
+    h[2] = a.cr * (32 - fx) + b.cr * fx;
+}
+
+const Impl kPlain = {run_c, rot_positions_c, nullptr, nullptr};
 
 #if SPINDLE_X86
 // SSE2. One pixel's 2 x 2 taps are one load per source row; interleaving
@@ -467,7 +491,7 @@ SPINDLE_SSE2 void rot_positions_sse2(const RotCols &c, int a, int n, const RotRo
     rot_positions_c(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
-const Impl kSse2 = {run_sse2, rot_positions_sse2};
+const Impl kSse2 = {run_sse2, rot_positions_sse2, nullptr, nullptr};
 
 // AVX2: the same blend for two pixels at once, one in each 128-bit half, and
 // the positions eight at a time.
@@ -542,11 +566,54 @@ SPINDLE_AVX2 void rot_positions_avx2(const RotCols &c, int a, int n, const RotRo
     rot_positions_sse2(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
-const Impl kAvx2 = {run_avx2, rot_positions_avx2};
+SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx, const uint16_t *fx,
+                            const int16_t (*wcol)[8], int n) {
+    // {y, y', cb, cb', cr, cr', 0, 0} of pixels p and p + 1, in each half
+    const __m256i pairs = _mm256_setr_epi8(0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1,  //
+                                           0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1);
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        if ((fx[i] | fx[i + 1]) & kNarrow) break;  // only the last columns before the picture's edge
+        const __m256i a = _mm256_shuffle_epi8(load_halves(row + sx[i], row + sx[i + 1]), pairs);
+        const __m256i v = _mm256_madd_epi16(a, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(wcol + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(h + 3 * i), _mm256_castsi256_si128(v));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(h + 3 * i + 3), _mm256_extracti128_si256(v, 1));
+    }
+    for (; i < n; ++i) {
+        const PIXEL_YC *t = row + sx[i];
+        const int f = fx[i] & 31, g = 32 - f;
+        h[3 * i] = t[0].y * g + t[1].y * f;
+        h[3 * i + 1] = t[0].cb * g + t[1].cb * f;
+        h[3 * i + 2] = t[0].cr * g + t[1].cr * f;
+    }
+}
+
+SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
+    const __m256i f = _mm256_set1_epi32(fy), bias = _mm256_set1_epi32(1023);
+    short *out = &d->y;
+    const int m = 3 * n;
+    int j = 0;
+    for (; j + 16 <= m; j += 16) {
+        __m256i s[2];
+        for (int k = 0; k < 2; ++k) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h0 + j + 8 * k));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h1 + j + 8 * k));
+            // 32·h0 + fy·(h1 − h0), then / 1024 truncated toward zero
+            __m256i v = _mm256_add_epi32(_mm256_slli_epi32(a, 5), _mm256_mullo_epi32(_mm256_sub_epi32(b, a), f));
+            v = _mm256_add_epi32(v, _mm256_and_si256(_mm256_srai_epi32(v, 31), bias));
+            s[k] = _mm256_srai_epi32(v, 10);
+        }
+        const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(s[0], s[1]), _MM_SHUFFLE(3, 1, 2, 0));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + j), packed);
+    }
+    for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
+}
+
+const Impl kAvx2 = {run_avx2, rot_positions_avx2, hrow_avx2, vrow_avx2};
 #endif
 
-void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
-                       const spindle_params *p) {
+void resample_straight_one_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
+                                const spindle_params *p) {
     int32_t sx[kChunk];
     uint16_t fx[kChunk];
     for (int c0 = 0; c0 < p->cols; c0 += kChunk) {
@@ -569,6 +636,74 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
             if (ia < ib) impl.run(d + ia, src + ptrdiff_t(sy) * pitch, pitch, sx + ia, fx + ia, fy * 32, ib - ia);
             for (int i = ib; i < n; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i] & 31, fy);
         }
+    }
+}
+
+constexpr int kStrip = 512;  // columns per strip of the two-pass straight mapping
+
+// The horizontal passes of the two source rows that an output row needs,
+// each made once while consecutive output rows share it.
+struct HRows {
+    struct Row {
+        int y;
+        alignas(32) int32_t h[3 * kStrip + 8];
+    } row[2];
+};
+
+void resample_straight_two_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
+                                const spindle_params *p) {
+    int32_t sx[kStrip];
+    uint16_t fx[kStrip];
+    alignas(32) int16_t wcol[kStrip][8];
+    HRows rows;
+    for (int c0 = 0; c0 < p->cols; c0 += kStrip) {
+        const int n = std::min(kStrip, p->cols - c0);
+        for (int i = 0; i < n; ++i) {
+            const int q = (c0 + i) * p->win_w * 32 / p->out_w;
+            const auto f = int16_t(q % 32), g = int16_t(32 - f);
+            sx[i] = p->off_x + q / 32;
+            fx[i] = uint16_t(f + (sx[i] > w - 3 ? kNarrow : 0));
+            const int16_t wc[8] = {g, f, g, f, g, f, 0, 0};
+            std::memcpy(wcol[i], wc, sizeof wc);
+        }
+        int a, b;
+        span(n, true, 0, w - 2, [&](int i) { return sx[i]; }, &a, &b);
+
+        rows.row[0].y = rows.row[1].y = -1 - kSpindleMaxSide;  // no source row
+        // The pass of source row y, made unless one of the two holds it; `keep` is not replaced.
+        const auto pass = [&](int y, const HRows::Row *keep) -> const int32_t * {
+            for (auto &rw : rows.row)
+                if (rw.y == y) return rw.h;
+            HRows::Row &rw = keep == &rows.row[0] ? rows.row[1] : rows.row[0];
+            rw.y = y;
+            if (y < 0 || y >= h) {
+                std::memset(rw.h, 0, sizeof(int32_t) * 3 * size_t(n));
+                return rw.h;
+            }
+            const PIXEL_YC *line = src + ptrdiff_t(y) * pitch;
+            // The interior first: its last store may spill onto the column after it.
+            if (a < b) impl.hrow(rw.h + 3 * a, line, sx + a, fx + a, wcol + a, b - a);
+            for (int i = 0; i < a; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i] & 31);
+            for (int i = b; i < n; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i] & 31);
+            return rw.h;
+        };
+        for (int r = 0; r < p->rows; ++r) {
+            const int q = r * p->win_h * 32 / p->out_h;
+            const int sy = p->off_y + q / 32, fy = q % 32;
+            const int32_t *h0 = pass(sy, nullptr);
+            const HRows::Row *kept = h0 == rows.row[0].h ? &rows.row[0] : &rows.row[1];
+            const int32_t *h1 = pass(sy + 1, kept);
+            impl.vrow(dst + ptrdiff_t(r) * pitch + c0, h0, h1, fy, n);
+        }
+    }
+}
+
+void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
+                       const spindle_params *p) {
+    if (impl.hrow) {
+        resample_straight_two_pass(impl, dst, src, pitch, w, h, p);
+    } else {
+        resample_straight_one_pass(impl, dst, src, pitch, w, h, p);
     }
 }
 
