@@ -335,7 +335,7 @@ typedef void (*rot_positions_fn)(const RotCols &c, int a, int n, const RotRow &r
 // the passes of rows sy and sy + 1, (fy·h1 + (32 − fy)·h0) / 1024 truncated
 // toward zero: the same sum as the one-pass blend, term for term.
 // wcol[i] = {32 − fx, fx, 32 − fx, fx, 32 − fx, fx, 0, 0} of column i. The
-// horizontal pass may write four zero bytes past its last value.
+// horizontal pass may write eight zero bytes past its last value.
 typedef void (*hrow_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *sx, const uint16_t *fx,
                         const int16_t (*wcol)[8], int n);
 typedef void (*vrow_fn)(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n);
@@ -516,8 +516,9 @@ SPINDLE_AVX2 void run_avx2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const i
             continue;
         }
         const __m256i a = load_halves(p0, p1), b = load_halves(p0 + pitch, p1 + pitch);
-        const __m256i wa = load_halves(kTapWeights[k0].a, kTapWeights[k1].a);
-        const __m256i wb = load_halves(kTapWeights[k0].b, kTapWeights[k1].b);
+        const __m256i w0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(&kTapWeights[k0]));  // {a | b}
+        const __m256i w1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(&kTapWeights[k1]));
+        const __m256i wa = _mm256_permute2x128_si256(w0, w1, 0x20), wb = _mm256_permute2x128_si256(w0, w1, 0x31);
         __m256i s = _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), wa);
         const __m256i t = _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), wb);
         s = _mm256_add_epi32(s, _mm256_bslli_epi128(t, 4));
@@ -571,13 +572,14 @@ SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx, 
     // {y, y', cb, cb', cr, cr', 0, 0} of pixels p and p + 1, in each half
     const __m256i pairs = _mm256_setr_epi8(0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1,  //
                                            0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1);
+    const __m256i close_up = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
     int i = 0;
     for (; i + 2 <= n; i += 2) {
         if ((fx[i] | fx[i + 1]) & kNarrow) break;  // only the last columns before the picture's edge
         const __m256i a = _mm256_shuffle_epi8(load_halves(row + sx[i], row + sx[i + 1]), pairs);
         const __m256i v = _mm256_madd_epi16(a, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(wcol + i)));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(h + 3 * i), _mm256_castsi256_si128(v));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(h + 3 * i + 3), _mm256_extracti128_si256(v, 1));
+        // {y, cb, cr} of both columns side by side; two zero lanes spill onto the next pair
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(h + 3 * i), _mm256_permutevar8x32_epi32(v, close_up));
     }
     for (; i < n; ++i) {
         const PIXEL_YC *t = row + sx[i];
