@@ -390,10 +390,11 @@ const Impl kPlain = {run_c, rot_positions_c, nullptr, nullptr};
 // the two rows pairs every sample with the one below it, and two
 // multiply-adds against the tap weights give the three weighted sums.
 
-// Tap weights for each fraction pair, index fy * 32 + fx, laid out for
-// blend_sse2: a = {w00 w01 w00 w01 w00 w01 w10 w11}, b = {w10 w11 w10 w11 0 0 0 0},
-// where wXY weighs the tap X pixels right and Y pixels down.
-struct alignas(16) TapWeights {
+// Tap weights for each fraction pair, index fy * 32 + fx, for the rows of
+// taps interleaved as {y, y', cb, cb', cr, cr'} (primes one row down):
+// a = {w00 w01 w00 w01 w00 w01 0 0} for the left pixel, b = {w10 w11 ...} for
+// the right one, where wXY weighs the tap X pixels right and Y pixels down.
+struct alignas(32) TapWeights {
     int16_t a[8], b[8];
 };
 
@@ -403,7 +404,7 @@ constexpr std::array<TapWeights, 1024> make_tap_weights() {
         for (int fx = 0; fx < 32; ++fx) {
             const auto w00 = int16_t((32 - fx) * (32 - fy)), w01 = int16_t((32 - fx) * fy);
             const auto w10 = int16_t(fx * (32 - fy)), w11 = int16_t(fx * fy);
-            t[size_t(fy * 32 + fx)] = {{w00, w01, w00, w01, w00, w01, w10, w11}, {w10, w11, w10, w11, 0, 0, 0, 0}};
+            t[size_t(fy * 32 + fx)] = {{w00, w01, w00, w01, w00, w01, 0, 0}, {w10, w11, w10, w11, w10, w11, 0, 0}};
         }
     return t;
 }
@@ -424,10 +425,10 @@ SPINDLE_SSE2 inline __m128i load_taps_narrow(const PIXEL_YC *p) {
 // The blended pixel in the three lower 16-bit lanes; the fourth is junk.
 SPINDLE_SSE2 inline __m128i blend_sse2(__m128i a, __m128i b, int widx) {
     const TapWeights &wt = kTapWeights[size_t(widx)];
-    __m128i s = _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_load_si128(reinterpret_cast<const __m128i *>(wt.a)));
-    const __m128i t = _mm_madd_epi16(_mm_unpackhi_epi16(a, b), _mm_load_si128(reinterpret_cast<const __m128i *>(wt.b)));
-    s = _mm_add_epi32(s, _mm_slli_si128(t, 4));   // {y left, cb, cr, y right}
-    s = _mm_add_epi32(s, _mm_srli_si128(s, 12));  // {y, cb, cr, y right}
+    const __m128i lo = _mm_unpacklo_epi16(a, b), hi = _mm_unpackhi_epi16(a, b);
+    const __m128i right = _mm_or_si128(_mm_srli_si128(lo, 12), _mm_slli_si128(hi, 4));
+    __m128i s = _mm_add_epi32(_mm_madd_epi16(lo, _mm_load_si128(reinterpret_cast<const __m128i *>(wt.a))),
+                              _mm_madd_epi16(right, _mm_load_si128(reinterpret_cast<const __m128i *>(wt.b))));
     // divide by 1024, truncating toward zero
     s = _mm_add_epi32(s, _mm_and_si128(_mm_srai_epi32(s, 31), _mm_set1_epi32(1023)));
     s = _mm_srai_epi32(s, 10);
@@ -504,7 +505,6 @@ SPINDLE_AVX2 inline __m256i load_halves(const void *lo, const void *hi) {
 SPINDLE_AVX2 void run_avx2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi,
                            int wbase, int n) {
     if (n <= 0) return;
-    const __m256i bias = _mm256_set1_epi32(1023);
     int i = 0;
     // Pairs while a later store still covers the junk of the second pixel.
     for (; i + 2 < n; i += 2) {
@@ -519,12 +519,11 @@ SPINDLE_AVX2 void run_avx2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const i
         const __m256i w0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(&kTapWeights[k0]));  // {a | b}
         const __m256i w1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(&kTapWeights[k1]));
         const __m256i wa = _mm256_permute2x128_si256(w0, w1, 0x20), wb = _mm256_permute2x128_si256(w0, w1, 0x31);
-        __m256i s = _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), wa);
-        const __m256i t = _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), wb);
-        s = _mm256_add_epi32(s, _mm256_bslli_epi128(t, 4));
-        s = _mm256_add_epi32(s, _mm256_bsrli_epi128(s, 12));
-        s = _mm256_add_epi32(s, _mm256_and_si256(_mm256_srai_epi32(s, 31), bias));
-        s = _mm256_packs_epi32(_mm256_srai_epi32(s, 10), s);
+        const __m256i lo = _mm256_unpacklo_epi16(a, b), hi = _mm256_unpackhi_epi16(a, b);
+        __m256i s = _mm256_add_epi32(_mm256_madd_epi16(lo, wa), _mm256_madd_epi16(_mm256_alignr_epi8(hi, lo, 12), wb));
+        // divide by 1024, truncating toward zero
+        s = _mm256_sign_epi32(_mm256_srli_epi32(_mm256_abs_epi32(s), 10), s);
+        s = _mm256_packs_epi32(s, s);
         _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), _mm256_castsi256_si128(s));
         _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i + 1), _mm256_extracti128_si256(s, 1));
     }
