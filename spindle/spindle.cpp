@@ -334,10 +334,11 @@ typedef void (*rot_positions_fn)(const RotCols &c, int a, int n, const RotRow &r
 // and is done once per source row; a vertical pass makes one output row from
 // the passes of rows sy and sy + 1, (fy·h1 + (32 − fy)·h0) / 1024 truncated
 // toward zero: the same sum as the one-pass blend, term for term.
-// wcol[i] = {32 − fx, fx, 32 − fx, fx, 32 − fx, fx, 0, 0} of column i. The
-// horizontal pass may write eight zero bytes past its last value.
-typedef void (*hrow_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *sx, const uint16_t *fx,
-                        const int16_t (*wcol)[8], int n);
+// The horizontal pass takes the columns whose taps sx .. sx + 2 lie in the
+// picture, sx given in bytes, with the weights wcol[i] = {32 − fx, fx,
+// 32 − fx, fx, 32 − fx, fx, 0, 0}; it may write eight zero bytes past its
+// last value.
+typedef void (*hrow_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8], int n);
 typedef void (*vrow_fn)(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n);
 
 struct Impl {
@@ -566,26 +567,25 @@ SPINDLE_AVX2 void rot_positions_avx2(const RotCols &c, int a, int n, const RotRo
     rot_positions_sse2(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
-SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx, const uint16_t *fx,
-                            const int16_t (*wcol)[8], int n) {
+SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8],
+                            int n) {
     // {y, y', cb, cb', cr, cr', 0, 0} of pixels p and p + 1, in each half
     const __m256i pairs = _mm256_setr_epi8(0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1,  //
                                            0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1);
     const __m256i close_up = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+    const char *base = reinterpret_cast<const char *>(row);
     int i = 0;
     for (; i + 2 <= n; i += 2) {
-        if ((fx[i] | fx[i + 1]) & kNarrow) break;  // only the last columns before the picture's edge
-        const __m256i a = _mm256_shuffle_epi8(load_halves(row + sx[i], row + sx[i + 1]), pairs);
-        const __m256i v = _mm256_madd_epi16(a, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(wcol + i)));
+        const __m256i a = _mm256_shuffle_epi8(load_halves(base + sx_bytes[i], base + sx_bytes[i + 1]), pairs);
+        const __m256i v = _mm256_madd_epi16(a, _mm256_load_si256(reinterpret_cast<const __m256i *>(wcol + i)));
         // {y, cb, cr} of both columns side by side; two zero lanes spill onto the next pair
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(h + 3 * i), _mm256_permutevar8x32_epi32(v, close_up));
     }
-    for (; i < n; ++i) {
-        const PIXEL_YC *t = row + sx[i];
-        const int f = fx[i] & 31, g = 32 - f;
-        h[3 * i] = t[0].y * g + t[1].y * f;
-        h[3 * i + 1] = t[0].cb * g + t[1].cb * f;
-        h[3 * i + 2] = t[0].cr * g + t[1].cr * f;
+    if (i < n) {
+        const __m128i a = _mm256_castsi256_si128(pairs);
+        const __m128i t = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(base + sx_bytes[i])), a);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(h + 3 * i),
+                         _mm_madd_epi16(t, _mm_load_si128(reinterpret_cast<const __m128i *>(wcol + i))));
     }
 }
 
@@ -653,8 +653,8 @@ struct HRows {
 
 void resample_straight_two_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
                                 const spindle_params *p) {
-    int32_t sx[kStrip];
-    uint16_t fx[kStrip];
+    int32_t sx[kStrip], sx_bytes[kStrip];
+    uint8_t fx[kStrip];
     alignas(32) int16_t wcol[kStrip][8];
     HRows rows;
     for (int c0 = 0; c0 < p->cols; c0 += kStrip) {
@@ -663,12 +663,14 @@ void resample_straight_two_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC 
             const int q = (c0 + i) * p->win_w * 32 / p->out_w;
             const auto f = int16_t(q % 32), g = int16_t(32 - f);
             sx[i] = p->off_x + q / 32;
-            fx[i] = uint16_t(f + (sx[i] > w - 3 ? kNarrow : 0));
+            sx_bytes[i] = sx[i] * int(sizeof(PIXEL_YC));
+            fx[i] = uint8_t(f);
             const int16_t wc[8] = {g, f, g, f, g, f, 0, 0};
             std::memcpy(wcol[i], wc, sizeof wc);
         }
+        // Columns [a, b) read sx .. sx + 2 inside the picture; the others are checked.
         int a, b;
-        span(n, true, 0, w - 2, [&](int i) { return sx[i]; }, &a, &b);
+        span(n, true, 0, w - 3, [&](int i) { return sx[i]; }, &a, &b);
 
         rows.row[0].y = rows.row[1].y = -1 - kSpindleMaxSide;  // no source row
         // The pass of source row y, made unless one of the two holds it; `keep` is not replaced.
@@ -683,9 +685,9 @@ void resample_straight_two_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC 
             }
             const PIXEL_YC *line = src + ptrdiff_t(y) * pitch;
             // The interior first: its last store may spill onto the column after it.
-            if (a < b) impl.hrow(rw.h + 3 * a, line, sx + a, fx + a, wcol + a, b - a);
-            for (int i = 0; i < a; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i] & 31);
-            for (int i = b; i < n; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i] & 31);
+            if (a < b) impl.hrow(rw.h + 3 * a, line, sx_bytes + a, wcol + a, b - a);
+            for (int i = 0; i < a; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
+            for (int i = b; i < n; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
             return rw.h;
         };
         for (int r = 0; r < p->rows; ++r) {
