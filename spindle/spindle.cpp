@@ -590,7 +590,7 @@ SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_b
 }
 
 SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
-    const __m256i f = _mm256_set1_epi32(fy), bias = _mm256_set1_epi32(1023);
+    const __m256i f = _mm256_set1_epi32(fy);
     short *out = &d->y;
     const int m = 3 * n;
     int j = 0;
@@ -600,9 +600,8 @@ SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
             const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h0 + j + 8 * k));
             const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h1 + j + 8 * k));
             // 32·h0 + fy·(h1 − h0), then / 1024 truncated toward zero
-            __m256i v = _mm256_add_epi32(_mm256_slli_epi32(a, 5), _mm256_mullo_epi32(_mm256_sub_epi32(b, a), f));
-            v = _mm256_add_epi32(v, _mm256_and_si256(_mm256_srai_epi32(v, 31), bias));
-            s[k] = _mm256_srai_epi32(v, 10);
+            const __m256i v = _mm256_add_epi32(_mm256_slli_epi32(a, 5), _mm256_mullo_epi32(_mm256_sub_epi32(b, a), f));
+            s[k] = _mm256_sign_epi32(_mm256_srli_epi32(_mm256_abs_epi32(v), 10), v);
         }
         const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(s[0], s[1]), _MM_SHUFFLE(3, 1, 2, 0));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + j), packed);
