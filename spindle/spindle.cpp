@@ -247,6 +247,8 @@ void spindle_resample_ref(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, 
 // positions move monotonically along a row, so the pixels whose four taps lie
 // inside the picture form one run per row, found by bisection: that run is
 // blended without checks and only the pixels on either side are checked.
+// Where the variant offers it, the straight mapping goes in two passes that
+// share each source row's horizontal blends between the output rows.
 
 namespace {
 
