@@ -579,7 +579,7 @@ SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_b
     int i = 0;
     for (; i + 2 <= n; i += 2) {
         const __m256i a = _mm256_shuffle_epi8(load_halves(base + sx_bytes[i], base + sx_bytes[i + 1]), pairs);
-        const __m256i v = _mm256_madd_epi16(a, _mm256_load_si256(reinterpret_cast<const __m256i *>(wcol + i)));
+        const __m256i v = _mm256_madd_epi16(a, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(wcol + i)));
         // {y, cb, cr} of both columns side by side; two zero lanes spill onto the next pair
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(h + 3 * i), _mm256_permutevar8x32_epi32(v, close_up));
     }
@@ -587,7 +587,7 @@ SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_b
         const __m128i a = _mm256_castsi256_si128(pairs);
         const __m128i t = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(base + sx_bytes[i])), a);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(h + 3 * i),
-                         _mm_madd_epi16(t, _mm_load_si128(reinterpret_cast<const __m128i *>(wcol + i))));
+                         _mm_madd_epi16(t, _mm_loadu_si128(reinterpret_cast<const __m128i *>(wcol + i))));
     }
 }
 
