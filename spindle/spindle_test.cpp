@@ -173,13 +173,16 @@ TEST(SpindleFlow, DefaultsOn352x240GiveTheInput) {
 }
 
 TEST(SpindleFlow, DefaultsOn720x480ScaleTheShrunkWindow) {
-    // win 355 x 236 over 352 x 240: column 351 reads source x = 351 * 355 * 32 / 352 / 32
     const Call k = run(720, 480, 720, 480, kDefTracks, kDefChecks);
     EXPECT_EQ(k.fpip.w, 352);
     EXPECT_EQ(k.fpip.h, 240);
     EXPECT_EQ(k.out().changed_outside(0, 0, 352, 240), 0);
-    const PIXEL_YC first = k.out().at(0, 0);
-    EXPECT_EQ(first, k.source.at(0, 0));
+    // The window is 355 x 236: output (351, 239) lies at x = 351·355·32 / 352
+    // = 353 + 31/32 and y = 239·236·32 / 240 = 235 exactly.
+    const PIXEL_YC a = k.source.at(353, 235), b = k.source.at(354, 235), o = k.out().at(351, 239);
+    EXPECT_EQ(o.y, (a.y + 31 * b.y) / 32);
+    EXPECT_EQ(o.cb, (a.cb + 31 * b.cb) / 32);
+    EXPECT_EQ(o.cr, (a.cr + 31 * b.cr) / 32);
 }
 
 TEST(SpindleFlow, FlipsAndCheckMode) {
