@@ -99,6 +99,7 @@ TEST_F(StillseqModule, ExportsTheSameBytesOnEveryBuild) {
 // once it is up, the timer checks what it shows, types into the edit field
 // and presses a button.
 struct DialogScript {
+    DialogScript(const char *text, UINT press) : type(text), button(press) {}
     const char *type;  // text put into the edit field
     UINT button;       // IDOK or IDCANCEL
     HWND dialog = nullptr;
