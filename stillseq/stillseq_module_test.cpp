@@ -3,6 +3,7 @@
 // dialog opens from its own resources and stores the pattern only on OK.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -61,9 +62,12 @@ TEST_F(StillseqModule, ExportsTheSameBytesOnEveryBuild) {
     for (int f = 0; f < kFrames; ++f)
         for (int i = 0; i < kFrameBytes; ++i) frame_data[f][i] = uint8_t(i % 12 < 9 ? 1 + i * 7 + f * 100 : 0);
 
-    const fs::path dir = fs::temp_directory_path() / "stillseq-module-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    // A folder of this run's own: other builds may run the same test at once.
+    fs::path dir;
+    for (auto tick = std::chrono::steady_clock::now().time_since_epoch().count();; ++tick) {
+        dir = fs::temp_directory_path() / ("stillseq-module-" + std::to_string(tick));
+        if (fs::create_directory(dir)) break;
+    }
     const std::string path = (dir / "clip.bmp").string();
     OUTPUT_JOB job{};
     job.w = kW;
@@ -84,8 +88,9 @@ TEST_F(StillseqModule, ExportsTheSameBytesOnEveryBuild) {
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     };
     for (int f = 0; f < kFrames; ++f) {
-        std::vector<uint8_t> expect(header, header + 54);
-        expect.insert(expect.end(), frame_data[f], frame_data[f] + kFrameBytes);
+        std::vector<uint8_t> expect(sizeof header + kFrameBytes);
+        std::memcpy(expect.data(), header, sizeof header);
+        std::memcpy(expect.data() + sizeof header, frame_data[f], kFrameBytes);
         EXPECT_EQ(read_file(dir / ("clip_0" + std::to_string(f) + ".bmp")), expect) << "frame " << f;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), kFrames);
