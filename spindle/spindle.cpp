@@ -416,7 +416,7 @@ constexpr std::array<TapWeights, 1024> make_tap_weights() {
 constexpr std::array<TapWeights, 1024> kTapWeights = make_tap_weights();
 
 // Pixels p and p + 1 in the six lower 16-bit lanes. The wide load also takes
-// y and cb of p + 2, which get zero weights.
+// y and cb of p + 2, which carry no weight.
 SPINDLE_SSE2 inline __m128i load_taps_wide(const PIXEL_YC *p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
 }
