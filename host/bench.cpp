@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "host/color.h"
@@ -49,7 +50,8 @@ int run_bench(int w, int h, int runs) {
     to_dib(dib.data(), frames.edit(), w, h, pitch);
     for (int y = 0; y < h; ++y) std::memcpy(&bgr[size_t(y) * size_t(w) * 3], &dib[size_t(h - 1 - y) * ((size_t(w) * 3 + 3) & ~size_t(3))], size_t(w) * 3);
 
-    const YuvScale s8(8, false);
+    const auto scale = std::make_unique<YuvScale>(8, false);
+    const YuvScale &s8 = *scale;
     const size_t cw = size_t(w + 1) / 2, ch = size_t(h + 1) / 2;
     std::vector<uint8_t> yuv(size_t(w) * size_t(h) + 2 * cw * ch, 128);
     PIXEL_YC *work = frames.temp();
@@ -87,7 +89,7 @@ int run_bench(int w, int h, int runs) {
     fp.func_proc = pass_through;
     rows.push_back({"frame hand-over to a filter (record, guard check)", best_ms(runs, [&] { frames.call(fp); })});
 
-    std::printf("%dx%d, best of %d runs; memcpy of the working frame (%.1f MB): %.3f ms\n", w, h, runs,
+    std::printf("%dx%d, %s kernels, best of %d runs; memcpy of the working frame (%.1f MB): %.3f ms\n", w, h, bgr_kernels(), runs,
                 double(frame_bytes) / 1e6, copy);
     for (const Row &r : rows) std::printf("  %-52s %8.3f ms  %5.2fx memcpy\n", r.what, r.ms, r.ms / copy);
     const double worst = std::max(rows[0].ms, rows[1].ms) / copy;

@@ -1,5 +1,7 @@
 #include "color.h"
 
+#include "host/color_x86.h"
+
 #include <algorithm>
 
 namespace qhost {
@@ -35,8 +37,31 @@ void yc_to_bgr_ref(uint8_t *bgr, const PIXEL_YC *src, int w) {
     for (int x = 0; x < w; ++x, bgr += 3) to_bgr(bgr, src[x]);
 }
 
-void bgr_to_yc(PIXEL_YC *dst, const uint8_t *bgr, int w) { bgr_to_yc_ref(dst, bgr, w); }
-void yc_to_bgr(uint8_t *bgr, const PIXEL_YC *src, int w) { yc_to_bgr_ref(bgr, src, w); }
+namespace {
+
+// The fastest kernels that this processor runs, chosen once.
+struct Kernels {
+    void (*in)(PIXEL_YC *, const uint8_t *, int) = bgr_to_yc_ref;
+    void (*out)(uint8_t *, const PIXEL_YC *, int) = yc_to_bgr_ref;
+    const char *name = "plain";
+    Kernels() {
+#if QHOST_X86
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2")) in = bgr_to_yc_avx2, out = yc_to_bgr_avx2, name = "avx2";
+        else if (__builtin_cpu_supports("ssse3")) in = bgr_to_yc_ssse3, out = yc_to_bgr_ssse3, name = "ssse3";
+#endif
+    }
+};
+const Kernels &kernels() {
+    static const Kernels k;
+    return k;
+}
+
+}  // namespace
+
+void bgr_to_yc(PIXEL_YC *dst, const uint8_t *bgr, int w) { kernels().in(dst, bgr, w); }
+void yc_to_bgr(uint8_t *bgr, const PIXEL_YC *src, int w) { kernels().out(bgr, src, w); }
+const char *bgr_kernels() { return kernels().name; }
 
 // ---------------------------------------------------------------------------
 // YUV planes.
@@ -56,20 +81,11 @@ YuvScale::YuvScale(int bits, bool full_range) : bits_(bits), full_(full_range) {
         luma_in_[s] = short(div_round((s - luma_black) * 4095, luma_span));
         chroma_in_[s] = short(div_round((s - chroma_mid) * 4096, chroma_span));
     }
-    luma_off_ = int(luma_black);
-    chroma_off_ = int(chroma_mid);
-    luma_mul_ = div_round(luma_span << 24, 4095);
-    chroma_mul_ = div_round(chroma_span << 24, 4096);
-}
-
-unsigned YuvScale::luma_out(int v) const {
-    const int64_t s = luma_off_ + ((v * luma_mul_ + (int64_t(1) << 23)) >> 24);
-    return unsigned(std::clamp<int64_t>(s, 0, (int64_t(1) << bits_) - 1));
-}
-
-unsigned YuvScale::chroma_out(int v) const {
-    const int64_t s = chroma_off_ + ((v * chroma_mul_ + (int64_t(1) << 23)) >> 24);
-    return unsigned(std::clamp<int64_t>(s, 0, (int64_t(1) << bits_) - 1));
+    // Out: the nearest sample, halves away from zero, then saturated.
+    for (int64_t v = -32768; v <= 32767; ++v) {
+        luma_out_[v + 32768] = uint16_t(std::clamp<int64_t>(luma_black + div_round(v * luma_span, 4095), 0, top));
+        chroma_out_[v + 32768] = uint16_t(std::clamp<int64_t>(chroma_mid + div_round(v * chroma_span, 4096), 0, top));
+    }
 }
 
 namespace {

@@ -33,6 +33,9 @@ namespace qhost {
 void bgr_to_yc(PIXEL_YC *dst, const uint8_t *bgr, int w);
 void yc_to_bgr(uint8_t *bgr, const PIXEL_YC *src, int w);
 
+// Which versions bgr_to_yc and yc_to_bgr use: "avx2", "ssse3" or "plain".
+const char *bgr_kernels();
+
 // The plain versions of the above, which the fast ones must match exactly.
 void bgr_to_yc_ref(PIXEL_YC *dst, const uint8_t *bgr, int w);
 void yc_to_bgr_ref(uint8_t *bgr, const PIXEL_YC *src, int w);
@@ -47,9 +50,9 @@ class YuvScale {
     // Sample (0 .. 2^bits - 1) to working luma / colour difference.
     short luma_in(unsigned v) const { return luma_in_[v]; }
     short chroma_in(unsigned v) const { return chroma_in_[v]; }
-    // Working value to sample, saturated to 0 .. 2^bits - 1.
-    unsigned luma_out(int v) const;
-    unsigned chroma_out(int v) const;
+    // Working value (-32768 .. 32767) to sample, saturated to 0 .. 2^bits - 1.
+    unsigned luma_out(int v) const { return luma_out_[v + 32768]; }
+    unsigned chroma_out(int v) const { return chroma_out_[v + 32768]; }
 
     // One row: planes to pixels. cshift is the horizontal chroma subsampling
     // (0: one chroma sample per pixel, 1: one per two); u and v may be null
@@ -66,9 +69,8 @@ class YuvScale {
     bool full_;
     short luma_in_[65536];
     short chroma_in_[65536];
-    // Output as fixed point: sample = offset + (value * mul + round) >> shift
-    int64_t luma_mul_, chroma_mul_;
-    int luma_off_, chroma_off_;
+    uint16_t luma_out_[65536];
+    uint16_t chroma_out_[65536];
 };
 
 }  // namespace qhost

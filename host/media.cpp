@@ -518,7 +518,7 @@ std::unique_ptr<Source> open_source(const SourceOptions &opt) {
     char head[9] = {};
     {
         InFile in(opt.path);
-        in.read(head, sizeof head);
+        if (in.read(head, sizeof head) == 0) fail(kBadInput, opt.path, "is empty");
     }
     if (std::memcmp(head, "YUV4MPEG2", 9) == 0) return std::make_unique<Y4mSource>(opt.path, opt.need_count);
     if (head[0] == 'B' && head[1] == 'M') return std::make_unique<BmpSource>(opt.path, false, opt.rate);
