@@ -48,7 +48,7 @@ const char kUsage[] =
     "          none: the built-in sample clip\n"
     "  --raw WxH             INPUT holds raw PIXEL_YC frames (int16 y, cb, cr, little-endian)\n"
     "  --fps N[/D]           frame rate of BMP, raw and sample input (default 30)\n"
-    "  --sample-size WxH     size of the sample clip (default 640x360, 90 frames)\n"
+    "  --sample-size WxH     size of the sample clip (default 640x360; 90 frames unless --frames)\n"
     "  --frames N            at most N frames\n"
     "FILTERS   --filter PLUGIN[:SETTING=VALUE,...], repeatable; a setting is a track or\n"
     "          check box, by name (trailing blanks ignored) or by its number in `qhost info`;\n"
@@ -180,13 +180,14 @@ int cmd_run(Args &a) {
         if (export_text_given) exporter->set_config_text(export_text);
     }
     src.need_count = exporter != nullptr;
+    if (!have_input && max_frames >= 0) src.sample_frames = max_frames;  // the sample is as long as asked
     auto source = open_source(src);
     const Rate rate = source->rate();
     if (!chroma_given) chroma = source->chroma();
 
     std::vector<std::unique_ptr<Sink>> sinks;
     if (!out_path.empty()) {
-        SinkOptions so{out_path, chroma, rate, false};
+        SinkOptions so{out_path, chroma, rate, source->full_range()};
         sinks.push_back(raw_out ? open_raw_sink(so) : open_y4m_sink(so));
     }
     if (crc) sinks.push_back(open_crc_sink());

@@ -156,6 +156,7 @@ class Y4mSource : public Source {
         h_ = hdr_.h;
         rate_ = hdr_.rate;
         chroma_ = hdr_.chroma;
+        full_range_ = hdr_.full_range;
         scale_ = std::make_unique<YuvScale>(chroma_ == Chroma::k444p16 ? 16 : 8, hdr_.full_range);
         buf_.resize(hdr_.frame_bytes());
         if (!in_.seekable() && need_count) {

@@ -40,6 +40,8 @@ class Source {
     Rate rate() const { return rate_; }
     // The y4m layout that suits this source's pictures.
     Chroma chroma() const { return chroma_; }
+    // Full-range YUV (y4m XCOLORRANGE=FULL); y4m output keeps it.
+    bool full_range() const { return full_range_; }
     // Number of frames, or -1 when unknown until the end (a pipe).
     virtual int count() const = 0;
     // Frames can be read in any order (else only 0, 1, 2, ...).
@@ -53,6 +55,7 @@ class Source {
     int w_ = 0, h_ = 0;
     Rate rate_;
     Chroma chroma_ = Chroma::k444;
+    bool full_range_ = false;
 };
 
 struct SourceOptions {

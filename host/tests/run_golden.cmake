@@ -1,0 +1,33 @@
+# Runs qhost and compares what it prints, and what an export wrote, with a
+# checked-in reference. With QHOST_UPDATE_GOLDEN=1 in the environment it
+# writes the reference instead.
+#
+#   cmake -DQHOST=exe -DARGS="run|--crc|..." -DGOLDEN=file [-DEMULATOR=wine]
+#         [-DEXPORT_FILE=file] -P run_golden.cmake
+string(REPLACE "|" ";" args "${ARGS}")
+if(EXPORT_FILE)
+  file(REMOVE "${EXPORT_FILE}")
+endif()
+execute_process(COMMAND ${EMULATOR} ${QHOST} ${args}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "qhost exited with ${rc}:\n${err}")
+endif()
+if(EXPORT_FILE)
+  file(READ "${EXPORT_FILE}" exported)
+  string(APPEND out "--- export\n${exported}")
+endif()
+string(REPLACE "\r\n" "\n" out "${out}")
+
+if("$ENV{QHOST_UPDATE_GOLDEN}" STREQUAL "1")
+  file(WRITE "${GOLDEN}" "${out}")
+  message(STATUS "wrote ${GOLDEN}")
+  return()
+endif()
+if(NOT EXISTS "${GOLDEN}")
+  message(FATAL_ERROR "${GOLDEN} is missing; run this test with QHOST_UPDATE_GOLDEN=1 to write it")
+endif()
+file(READ "${GOLDEN}" want)
+if(NOT out STREQUAL want)
+  message(FATAL_ERROR "differs from ${GOLDEN}\n--- got\n${out}--- want\n${want}")
+endif()
