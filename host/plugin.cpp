@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -108,8 +109,10 @@ Filter::Filter(const std::string &path) : path_(path) {
     check_.reserve(1);
 
     // The run-time record: the table's members, the current values, and the
-    // plug-in's own module for its resources.
-    std::memcpy(&fp_, table_, sizeof fp_);
+    // plug-in's own module for its resources. Both records share their
+    // members up to the reserved words.
+    static_assert(offsetof(FILTER, reserve) == offsetof(FILTER_DLL, reserve));
+    std::memcpy(&fp_, table_, offsetof(FILTER_DLL, reserve));
     fp_.track = track_.data();
     fp_.check = check_.data();
     fp_.instance_handle = module_.instance();
