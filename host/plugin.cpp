@@ -227,14 +227,14 @@ void describe_filter(std::ostream &out, const std::string &path) {
         (t.track_n && (!t.track_name || !t.track_default)) || (t.check_n && (!t.check_name || !t.check_default)))
         fail(kBadInput, path, "has a broken filter table");
     int index = 0;
-    out << "  tracks       " << (t.track_n ? "" : "none") << "\n";
+    out << "  tracks" << (t.track_n ? "" : "       none") << "\n";
     for (int i = 0; i < t.track_n; ++i, ++index) {
         out << "    " << index << "  " << quoted(ansi_to_utf8(t.track_name[i])) << "  default "
             << t.track_default[i];
         if (t.track_s && t.track_e) out << ", range " << t.track_s[i] << ".." << t.track_e[i] << "\n";
         else out << ", range host default (" << kDefaultTrackMin << ".." << kDefaultTrackMax << ")\n";
     }
-    out << "  check boxes  " << (t.check_n ? "" : "none") << "\n";
+    out << "  check boxes" << (t.check_n ? "" : "  none") << "\n";
     for (int i = 0; i < t.check_n; ++i, ++index)
         out << "    " << index << "  " << quoted(ansi_to_utf8(t.check_name[i])) << "  default "
             << (t.check_default[i] ? "on" : "off") << "\n";
@@ -247,7 +247,7 @@ void describe_output(std::ostream &out, const std::string &path) {
     out << "  name         " << quoted(ansi_to_utf8(t.name)) << "\n";
     out << "  flag         " << hex(unsigned(t.flag)) << "\n";
     out << "  information  " << (t.information ? quoted(ansi_to_utf8(t.information)) : "none") << "\n";
-    out << "  file filter  " << (t.file_filter && *t.file_filter ? "" : "none") << "\n";
+    out << "  file filter" << (t.file_filter && *t.file_filter ? "" : "  none") << "\n";
     // Pairs of description and pattern, ended by an empty string; a runaway
     // list stops after a sane number of pairs.
     for (const char *f = t.file_filter; f && *f && f - t.file_filter < 4096;) {

@@ -18,7 +18,7 @@ static unsigned crc32(const unsigned char *p, int n) {
 }
 
 static BOOL QP_CDECL func_output(OUTPUT_JOB *job) {
-    FILE *f = std::fopen(job->output_path, "w");
+    FILE *f = std::fopen(job->output_path, "wb");
     if (!f) return FALSE;
     std::fprintf(f, "%s\nsize %d %d frames %d bytes %d\n", label, job->w, job->h, job->frame_count, job->frame_bytes);
     for (int i = 0; i < job->frame_count; ++i) {
