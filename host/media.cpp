@@ -544,7 +544,11 @@ class OutFile {
             if (!f_) fail(kBadInput, path, "cannot create: " + os_error());
         }
     }
-    ~OutFile() { close(); }
+    ~OutFile() {
+        if (f_ && f_ != stdout) std::fclose(f_);  // after an error elsewhere; that error is the one to report
+    }
+    OutFile(const OutFile &) = delete;
+    OutFile &operator=(const OutFile &) = delete;
 
     bool write(const void *p, size_t n) {
         if (std::fwrite(p, 1, n, f_) == n) return true;
@@ -571,7 +575,7 @@ class Y4mSink : public Sink {
         : out_(opt.path), opt_(opt), scale_(std::make_unique<YuvScale>(opt.chroma == Chroma::k444p16 ? 16 : 8, opt.full_range)) {}
 
     bool write(int i, const PIXEL_YC *src, int w, int h, int pitch) override {
-        if (i == 0 || w_ == 0) {
+        if (w_ == 0) {
             w_ = w, h_ = h;
             std::string hdr = "YUV4MPEG2 W" + std::to_string(w) + " H" + std::to_string(h) + " F" +
                               std::to_string(opt_.rate.num) + ":" + std::to_string(opt_.rate.den) + " Ip A1:1 C" +
