@@ -47,7 +47,7 @@ const char kUsage[] =
     "          a 24-bit BMP file, or a numbered sequence given as a pattern: clip_%04d.bmp;\n"
     "          none: the built-in sample clip\n"
     "  --raw WxH             INPUT holds raw PIXEL_YC frames (int16 y, cb, cr, little-endian)\n"
-    "  --fps N[/D]           frame rate of BMP, raw and sample input (default 30)\n"
+    "  --fps N[/D]           frame rate (default: the y4m input's, else 30)\n"
     "  --sample-size WxH     size of the sample clip (default 640x360; 90 frames unless --frames)\n"
     "  --frames N            at most N frames\n"
     "FILTERS   --filter PLUGIN[:SETTING=VALUE,...], repeatable; a setting is a track or\n"
@@ -182,7 +182,7 @@ int cmd_run(Args &a) {
     src.need_count = exporter != nullptr;
     if (!have_input && max_frames >= 0) src.sample_frames = max_frames;  // the sample is as long as asked
     auto source = open_source(src);
-    const Rate rate = source->rate();
+    const Rate rate = src.rate_given ? src.rate : source->rate();
     if (!chroma_given) chroma = source->chroma();
 
     std::vector<std::unique_ptr<Sink>> sinks;

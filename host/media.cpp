@@ -242,9 +242,10 @@ class Y4mSource : public Source {
 uint32_t le32(const uint8_t *p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
 
-std::vector<uint8_t> read_file(const std::string &path) {
+// The whole file into data, reusing its memory.
+void read_file(const std::string &path, std::vector<uint8_t> &data) {
     InFile in(path);
-    std::vector<uint8_t> data;
+    data.clear();
     if (in.size() >= 0) {
         data.resize(size_t(in.size()));
         if (in.read(data.data(), data.size()) != data.size()) fail(kBadInput, path, "changed while being read");
@@ -252,7 +253,6 @@ std::vector<uint8_t> read_file(const std::string &path) {
         uint8_t buf[65536];
         for (size_t n; (n = in.read(buf, sizeof buf)) > 0;) data.insert(data.end(), buf, buf + n);
     }
-    return data;
 }
 
 class BmpSource : public Source {
@@ -269,9 +269,10 @@ class BmpSource : public Source {
             count_ = 0;
             while (count_ < INT_MAX - first_ && file_exists(file(first_ + count_))) ++count_;
         }
-        const Picture p = decode_bmp(file(first_), read_file(file(first_)));
-        w_ = p.w;
-        h_ = p.h;
+        read_file(file(first_), data_);
+        const BmpLayout b = parse_bmp(file(first_), data_);
+        w_ = b.w;
+        h_ = b.h;
         chroma_ = Chroma::k444;
     }
 
@@ -280,12 +281,12 @@ class BmpSource : public Source {
     bool read(int i, PIXEL_YC *dst, int pitch) override {
         if (i < 0 || i >= count_) return false;
         const std::string name = file(first_ + i);
-        const Picture p = decode_bmp(name, read_file(name));
-        if (p.w != w_ || p.h != h_)
-            fail(kBadInput, name, "picture is " + std::to_string(p.w) + "x" + std::to_string(p.h) +
+        read_file(name, data_);
+        const BmpLayout b = parse_bmp(name, data_);
+        if (b.w != w_ || b.h != h_)
+            fail(kBadInput, name, "picture is " + std::to_string(b.w) + "x" + std::to_string(b.h) +
                                       ", the sequence's first is " + std::to_string(w_) + "x" + std::to_string(h_));
-        for (int y = 0; y < h_; ++y)
-            std::copy_n(p.px.data() + size_t(y) * size_t(w_), w_, dst + ptrdiff_t(y) * pitch);
+        convert_bmp(b, data_, dst, pitch);
         return true;
     }
 
@@ -300,6 +301,7 @@ class BmpSource : public Source {
     std::string pattern_;
     bool sequence_;
     int first_ = 0, count_ = 1;
+    std::vector<uint8_t> data_;  // the current file, reused
 };
 
 // True when the path holds one %d conversion (with an optional 0 flag and
@@ -475,7 +477,7 @@ Y4mHeader parse_y4m_header(const std::string &name, const std::string &line) {
     return h;
 }
 
-Picture decode_bmp(const std::string &name, const std::vector<uint8_t> &f) {
+BmpLayout parse_bmp(const std::string &name, const std::vector<uint8_t> &f) {
     if (f.size() < 2 || f[0] != 'B' || f[1] != 'M') fail(kBadInput, name, "is not a BMP file (no BM signature)");
     if (f.size() < 14 + 40) fail(kBadInput, name, "BMP header is truncated");
     const uint32_t offset = le32(&f[10]), dib = le32(&f[14]);
@@ -490,16 +492,26 @@ Picture decode_bmp(const std::string &name, const std::vector<uint8_t> &f) {
     const int64_t aw = w, ah = h < 0 ? -int64_t(h) : h;
     check_size(name, aw, ah);
     const size_t row = (size_t(aw) * 3 + 3) & ~size_t(3);
+    // The last row may come without its padding.
     if (offset < 14 + dib || offset > f.size() || f.size() - offset < row * size_t(ah - 1) + size_t(aw) * 3)
         fail(kBadInput, name, "BMP pixel data is truncated or misplaced");
-    Picture p;
-    p.w = int(aw);
-    p.h = int(ah);
-    p.px.resize(size_t(aw) * size_t(ah));
-    for (int y = 0; y < p.h; ++y) {
-        const int file_row = h > 0 ? p.h - 1 - y : y;  // positive height: bottom row first
-        bgr_to_yc(&p.px[size_t(y) * size_t(p.w)], &f[offset + size_t(file_row) * row], p.w);
+    return {int(aw), int(ah), h > 0, offset, row};
+}
+
+void convert_bmp(const BmpLayout &b, const std::vector<uint8_t> &f, PIXEL_YC *dst, int pitch) {
+    for (int y = 0; y < b.h; ++y) {
+        const int file_row = b.bottom_up ? b.h - 1 - y : y;
+        bgr_to_yc(dst + ptrdiff_t(y) * pitch, &f[b.offset + size_t(file_row) * b.row], b.w);
     }
+}
+
+Picture decode_bmp(const std::string &name, const std::vector<uint8_t> &f) {
+    const BmpLayout b = parse_bmp(name, f);
+    Picture p;
+    p.w = b.w;
+    p.h = b.h;
+    p.px.resize(size_t(b.w) * size_t(b.h));
+    convert_bmp(b, f, p.px.data(), b.w);
     return p;
 }
 

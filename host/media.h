@@ -80,7 +80,18 @@ struct Y4mHeader {
 };
 Y4mHeader parse_y4m_header(const std::string &name, const std::string &line);
 
-// A 24-bit BMP file in memory to working pixels; throws naming `name`.
+// A 24-bit BMP file in memory: where its pixels are, checked against the
+// file's size; throws Error(kBadInput) naming `name`.
+struct BmpLayout {
+    int w = 0, h = 0;
+    bool bottom_up = true;
+    size_t offset = 0, row = 0;  // of the first file row, and between rows
+};
+BmpLayout parse_bmp(const std::string &name, const std::vector<uint8_t> &file);
+// Its pixels into the w x h picture at dst, rows pitch pixels apart.
+void convert_bmp(const BmpLayout &b, const std::vector<uint8_t> &file, PIXEL_YC *dst, int pitch);
+
+// The same as one picture, packed.
 struct Picture {
     int w = 0, h = 0;
     std::vector<PIXEL_YC> px;  // packed rows
