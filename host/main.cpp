@@ -193,7 +193,9 @@ int cmd_run(Args &a) {
     if (crc) sinks.push_back(open_crc_sink());
 
     Pipeline pipeline(std::move(source), std::move(chain), max_frames);
-    Progress progress(!quiet && isatty(2));
+    // Progress and the closing summary are for people: only on a terminal.
+    const bool chatty = !quiet && isatty(2);
+    Progress progress(chatty);
     install_signal_handlers();
 
     if (exporter) {
@@ -201,7 +203,7 @@ int cmd_run(Args &a) {
         progress.done();
         if (!r.ok) fail(kFailed, export_plugin, "export to " + export_path + " failed");
         if (g_stop) fail(kFailed, "", "interrupted after " + std::to_string(r.fetched) + " frames");
-        if (!quiet) std::fprintf(stderr, "%d frames exported to %s\n", r.fetched, export_path.c_str());
+        if (chatty) std::fprintf(stderr, "%d frames exported to %s\n", r.fetched, export_path.c_str());
         return kOk;
     }
     bool closed = false;
@@ -209,7 +211,7 @@ int cmd_run(Args &a) {
     progress.done();
     if (closed) return kOk;  // the reader went away: nothing to say
     if (g_stop) fail(kFailed, "", "interrupted after " + std::to_string(n) + " frames");
-    if (!quiet && !out_path.empty() && out_path != "-")
+    if (chatty && !out_path.empty() && out_path != "-")
         std::fprintf(stderr, "%d frames written to %s\n", n, out_path.c_str());
     return kOk;
 }
