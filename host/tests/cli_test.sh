@@ -73,6 +73,15 @@ cmp -s "$tmp/file.crc" "$tmp/pipe.crc" || { echo "FAIL: y4m from stdin reads dif
 cat "$tmp/three.y4m" | "$qhost" run - -q --export "$output" "$tmp/piped.txt"
 grep -q "frames 3 " "$tmp/piped.txt" || { echo "FAIL: export from stdin"; failures=$((failures + 1)); }
 
+# Raw PIXEL_YC frames come back exactly, from a file and from stdin.
+"$qhost" run --frames 3 --crc >"$tmp/sample.crc"
+"$qhost" run --frames 3 -q --raw-out -o "$tmp/three.yc"
+"$qhost" run "$tmp/three.yc" --raw 640x360 --crc >"$tmp/raw.crc"
+"$qhost" run - --raw 640x360 --crc <"$tmp/three.yc" >"$tmp/rawpipe.crc"
+if ! cmp -s "$tmp/sample.crc" "$tmp/raw.crc" || ! cmp -s "$tmp/sample.crc" "$tmp/rawpipe.crc"; then
+  echo "FAIL: raw frames do not come back as written"; failures=$((failures + 1))
+fi
+
 # A reader that goes away ends the run quietly and successfully.
 "$qhost" run --frames 300 -q -o - 2>"$tmp/err" | head -c 1000 >/dev/null
 codes=("${PIPESTATUS[@]}")
