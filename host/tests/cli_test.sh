@@ -63,6 +63,12 @@ check 2 "$tmp/no/dir/out.y4m: cannot create" run --frames 1 -o "$tmp/no/dir/out.
 check 2 "$tmp/no/dir/x.txt: folder $tmp/no/dir does not exist" run --frames 1 --export "$output" "$tmp/no/dir/x.txt"
 check 2 "too long" run --frames 1 --export "$output" "$tmp/x.txt" --export-config "$(printf '%300s' x)"
 check 0 "" run --frames 2 -q -o "$tmp/ok.y4m"
+# An output plug-in's settings block from a file: taken as it is, or refused.
+{ printf 'from a file'; head -c 245 /dev/zero; } >"$tmp/block256"
+printf 'short' >"$tmp/block5"
+check 0 "" run --frames 1 -q --export "$output" "$tmp/block.txt" --export-config-file "$tmp/block256"
+[ "$(head -n1 "$tmp/block.txt")" = "from a file" ] || { echo "FAIL: settings block from a file"; failures=$((failures + 1)); }
+check 2 "$output: refused a settings block of 5 bytes" run --frames 1 --export "$output" "$tmp/x.txt" --export-config-file "$tmp/block5"
 check 0 "" run "$tmp/good.y4m" -q --crc
 
 # stdin, also when an export needs the frame count up front.
