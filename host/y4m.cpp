@@ -139,7 +139,8 @@ class Y4mSink : public Sink {
         : out_(opt.path), opt_(opt), scale_(std::make_unique<YuvScale>(opt.chroma == Chroma::k444p16 ? 16 : 8, opt.full_range)) {}
 
     bool write(int i, const PIXEL_YC *src, int w, int h, int pitch) override {
-        if (w_ == 0) {
+        if (!started_) {
+            started_ = true;
             w_ = w, h_ = h;
             std::string hdr = "YUV4MPEG2 W" + std::to_string(w) + " H" + std::to_string(h) + " F" +
                               std::to_string(opt_.rate.num) + ":" + std::to_string(opt_.rate.den) + " Ip A1:1 C" +
@@ -173,6 +174,7 @@ class Y4mSink : public Sink {
     SinkOptions opt_;
     std::unique_ptr<YuvScale> scale_;
     std::vector<uint8_t> buf_;
+    bool started_ = false;  // the stream header is written
     int w_ = 0, h_ = 0;
 };
 
