@@ -241,19 +241,19 @@ void spindle_resample_ref(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, 
 // Resampling: the fast kernel
 //
 // Same arithmetic, reorganised. The straight mapping takes its column
-// positions from a table made once per frame (rows need one division each).
+// positions from a table made once per strip of columns, and goes in two
+// passes: each source row is blended horizontally once, and each output row
+// is blended vertically from two such rows (rows need one division each).
 // The rotated mapping splits both terms of each numerator by the output size
 // ahead of time, columns once per frame and rows once per row, so that a
 // pixel's quotient is a subtraction and a carry instead of a division. Both
 // positions move monotonically along a row, so the pixels whose four taps lie
 // inside the picture form one run per row, found by bisection: that run is
 // blended without checks and only the pixels on either side are checked.
-// Where the variant offers it, the straight mapping goes in two passes that
-// share each source row's horizontal blends between the output rows.
 
 namespace {
 
-constexpr int kChunk = 1024;  // columns per table; wider outputs go in strips
+constexpr int kChunk = 1024;  // columns per table of the rotated mapping; wider outputs go in strips
 
 // a = q * d + r with 0 <= r < d, for d > 0.
 struct Split {
@@ -318,21 +318,19 @@ inline void rot_pos(const RotCols &c, int i, const RotRow &r, int *sx, int *sy, 
     *sy = r.off_y + (v >> 5), *fy = v & 31;
 }
 
-// A run of interior pixels with their positions worked out: pixel i blends
-// the 2 x 2 taps whose top-left is base + at[i], with the fractions
-// k = wbase + (wi[i] & 1023) as fx = k % 32, fy = k / 32. kNarrow in wi[i]
-// marks a top-left tap in the picture's last-but-one column: nothing may be
-// read past the pixel to its right.
+// A run of interior pixels of the rotated mapping with their positions
+// worked out: pixel i blends the 2 x 2 taps whose top-left is base + at[i],
+// with the fractions k = wi[i] & 1023 as fx = k % 32, fy = k / 32. kNarrow in
+// wi[i] marks a top-left tap in the picture's last-but-one column: nothing may
+// be read past the pixel to its right.
 constexpr unsigned kNarrow = 1024;
-typedef void (*run_fn)(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi,
-                       int wbase, int n);
+typedef void (*run_fn)(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi, int n);
 // Positions of a run of the rotated mapping, columns [a, a + n) of the strip:
 // at[i] = sy * pitch + sx, wi[i] = fy * 32 + fx, plus kNarrow where sx > wlim.
 typedef void (*rot_positions_fn)(const RotCols &c, int a, int n, const RotRow &r, int pitch, int wlim, int32_t *at,
                                  uint16_t *wi);
 
-// The straight mapping in two passes, for variants that provide them. A
-// horizontal pass blends the two taps of each column along one source row,
+// The straight mapping goes in two passes. A horizontal pass blends the two taps of each column along one source row,
 // h[3i + k] = p[sx]·(32 − fx) + p[sx + 1]·fx for the members k = y, cb, cr,
 // and is done once per source row; a vertical pass makes one output row from
 // the passes of rows sy and sy + 1, (fy·h1 + (32 − fy)·h0) / 1024 truncated
@@ -347,7 +345,7 @@ typedef void (*vrow_fn)(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int f
 struct Impl {
     run_fn run;
     rot_positions_fn rot_positions;
-    hrow_fn hrow;  // with vrow, or null for the one-pass straight mapping
+    hrow_fn hrow;
     vrow_fn vrow;
 };
 
@@ -361,9 +359,9 @@ inline void blend_in(PIXEL_YC *d, const PIXEL_YC *p0, int pitch, int fx, int fy)
     d->cr = short((fy * (p1[1].cr * fx + p1[0].cr * gx) + gy * (p0[1].cr * fx + p0[0].cr * gx)) / 1024);
 }
 
-void run_c(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi, int wbase, int n) {
+void run_c(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi, int n) {
     for (int i = 0; i < n; ++i) {
-        const int k = wbase + (wi[i] & 1023);
+        const int k = wi[i] & 1023;
         blend_in(d + i, base + at[i], pitch, k & 31, k >> 5);
     }
 }
@@ -387,7 +385,22 @@ inline void hcol_checked(int32_t *h, const PIXEL_YC *row, int w, int sx, int fx)
     h[2] = a.cr * (32 - fx) + b.cr * fx;
 }
 
-const Impl kPlain = {run_c, rot_positions_c, nullptr, nullptr};
+void hrow_c(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8], int n) {
+    for (int i = 0; i < n; ++i) {
+        const auto *t = reinterpret_cast<const PIXEL_YC *>(reinterpret_cast<const char *>(row) + sx_bytes[i]);
+        const int g = wcol[i][0], f = wcol[i][1];
+        h[3 * i] = t[0].y * g + t[1].y * f;
+        h[3 * i + 1] = t[0].cb * g + t[1].cb * f;
+        h[3 * i + 2] = t[0].cr * g + t[1].cr * f;
+    }
+}
+
+void vrow_c(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
+    short *out = &d->y;
+    for (int j = 0; j < 3 * n; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
+}
+
+const Impl kPlain = {run_c, rot_positions_c, hrow_c, vrow_c};
 
 #if SPINDLE_X86
 // SSE2. One pixel's 2 x 2 taps are one load per source row; interleaving
@@ -445,13 +458,13 @@ SPINDLE_SSE2 inline __m128i blend_at_sse2(const PIXEL_YC *p, int pitch, unsigned
 }
 
 SPINDLE_SSE2 void run_sse2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi,
-                           int wbase, int n) {
+                           int n) {
     if (n <= 0) return;
     // Each store spills two junk bytes onto the next pixel, which the next
     // store covers; the last pixel is stored exactly.
     for (int i = 0; i < n - 1; ++i)
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), blend_at_sse2(base + at[i], pitch, unsigned(wbase) + wi[i]));
-    const __m128i v = blend_at_sse2(base + at[n - 1], pitch, unsigned(wbase) + wi[n - 1]);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), blend_at_sse2(base + at[i], pitch, wi[i]));
+    const __m128i v = blend_at_sse2(base + at[n - 1], pitch, wi[n - 1]);
     const int32_t ycb = _mm_cvtsi128_si32(v);
     std::memcpy(d + n - 1, &ycb, 4);
     d[n - 1].cr = short(_mm_extract_epi16(v, 2));
@@ -496,7 +509,48 @@ SPINDLE_SSE2 void rot_positions_sse2(const RotCols &c, int a, int n, const RotRo
     rot_positions_c(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
-const Impl kSse2 = {run_sse2, rot_positions_sse2, nullptr, nullptr};
+// The horizontal pass: the wide load and the same load moved on by one pixel,
+// interleaved, pair each sample with the one to its right.
+SPINDLE_SSE2 void hrow_sse2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8],
+                            int n) {
+    const char *base = reinterpret_cast<const char *>(row);
+    for (int i = 0; i < n; ++i) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(base + sx_bytes[i]));
+        const __m128i pairs = _mm_unpacklo_epi16(a, _mm_srli_si128(a, 6));  // {y, y', cb, cb', cr, cr', ..}
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(h + 3 * i),
+                         _mm_madd_epi16(pairs, _mm_loadu_si128(reinterpret_cast<const __m128i *>(wcol + i))));
+    }
+}
+
+// fy·v for |v| < 2^22 in four lanes, with one multiply-add: v = 1024·hi + lo
+// with 0 <= lo < 1024, and fy·v = fy·lo + (1024·fy)·hi, every factor 16 bits.
+SPINDLE_SSE2 inline __m128i mul_fy_sse2(__m128i v, __m128i fy_pairs) {
+    const __m128i lo_hi = _mm_or_si128(_mm_and_si128(v, _mm_set1_epi32(1023)), _mm_slli_epi32(_mm_srai_epi32(v, 10), 16));
+    return _mm_madd_epi16(lo_hi, fy_pairs);
+}
+
+SPINDLE_SSE2 void vrow_sse2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
+    const __m128i fy_pairs = _mm_set1_epi32(fy | (fy << 26));  // {fy, 1024·fy} in every lane
+    const __m128i bias = _mm_set1_epi32(1023);
+    short *out = &d->y;
+    const int m = 3 * n;
+    int j = 0;
+    for (; j + 8 <= m; j += 8) {
+        __m128i s[2];
+        for (int k = 0; k < 2; ++k) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h0 + j + 4 * k));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h1 + j + 4 * k));
+            // 32·h0 + fy·(h1 − h0), then / 1024 truncated toward zero
+            __m128i v = _mm_add_epi32(_mm_slli_epi32(a, 5), mul_fy_sse2(_mm_sub_epi32(b, a), fy_pairs));
+            v = _mm_add_epi32(v, _mm_and_si128(_mm_srai_epi32(v, 31), bias));
+            s[k] = _mm_srai_epi32(v, 10);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + j), _mm_packs_epi32(s[0], s[1]));
+    }
+    for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
+}
+
+const Impl kSse2 = {run_sse2, rot_positions_sse2, hrow_sse2, vrow_sse2};
 
 // AVX2: the same blend for two pixels at once, one in each 128-bit half, and
 // the positions eight at a time.
@@ -507,12 +561,12 @@ SPINDLE_AVX2 inline __m256i load_halves(const void *lo, const void *hi) {
 }
 
 SPINDLE_AVX2 void run_avx2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const int32_t *at, const uint16_t *wi,
-                           int wbase, int n) {
+                           int n) {
     if (n <= 0) return;
     int i = 0;
     // Pairs while a later store still covers the junk of the second pixel.
     for (; i + 2 < n; i += 2) {
-        const unsigned k0 = unsigned(wbase) + wi[i], k1 = unsigned(wbase) + wi[i + 1];
+        const unsigned k0 = wi[i], k1 = wi[i + 1];
         const PIXEL_YC *p0 = base + at[i], *p1 = base + at[i + 1];
         if ((k0 | k1) & kNarrow) {
             _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i), blend_at_sse2(p0, pitch, k0));
@@ -532,7 +586,7 @@ SPINDLE_AVX2 void run_avx2(PIXEL_YC *d, const PIXEL_YC *base, int pitch, const i
         _mm_storel_epi64(reinterpret_cast<__m128i *>(d + i + 1), _mm256_extracti128_si256(s, 1));
     }
     _mm256_zeroupper();  // the SSE2 code below must not run with the upper halves in use
-    run_sse2(d + i, base, pitch, at + i, wi + i, wbase, n - i);
+    run_sse2(d + i, base, pitch, at + i, wi + i, n - i);
 }
 
 SPINDLE_AVX2 inline __m256i quot_avx2(__m256i aq, __m256i ar, __m256i bq, __m256i br, __m256i d) {
@@ -682,33 +736,6 @@ SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h
 const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512};
 #endif
 
-void resample_straight_one_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
-                                const spindle_params *p) {
-    int32_t sx[kChunk];
-    uint16_t fx[kChunk];
-    for (int c0 = 0; c0 < p->cols; c0 += kChunk) {
-        const int n = std::min(kChunk, p->cols - c0);
-        for (int i = 0; i < n; ++i) {
-            const int q = (c0 + i) * p->win_w * 32 / p->out_w;
-            sx[i] = p->off_x + q / 32;
-            fx[i] = uint16_t(q % 32 + (sx[i] > w - 3 ? kNarrow : 0));
-        }
-        // Columns whose taps sx and sx + 1 both lie inside the picture.
-        int a, b;
-        span(n, true, 0, w - 2, [&](int i) { return sx[i]; }, &a, &b);
-        for (int r = 0; r < p->rows; ++r) {
-            const int q = r * p->win_h * 32 / p->out_h;
-            const int sy = p->off_y + q / 32, fy = q % 32;
-            PIXEL_YC *d = dst + ptrdiff_t(r) * pitch + c0;
-            const bool inside = sy >= 0 && sy <= h - 2;
-            const int ia = inside ? a : n, ib = inside ? b : n;
-            for (int i = 0; i < ia; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i] & 31, fy);
-            if (ia < ib) impl.run(d + ia, src + ptrdiff_t(sy) * pitch, pitch, sx + ia, fx + ia, fy * 32, ib - ia);
-            for (int i = ib; i < n; ++i) blend_checked(d + i, src, pitch, w, h, sx[i], sy, fx[i] & 31, fy);
-        }
-    }
-}
-
 constexpr int kStrip = 512;  // columns per strip of the two-pass straight mapping
 
 // The horizontal passes of the two source rows that an output row needs,
@@ -720,7 +747,7 @@ struct HRows {
     } row[2];
 };
 
-void resample_straight_two_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
+void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
                                 const spindle_params *p) {
     int32_t sx[kStrip], sx_bytes[kStrip];
     uint8_t fx[kStrip];
@@ -770,15 +797,6 @@ void resample_straight_two_pass(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC 
     }
 }
 
-void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
-                       const spindle_params *p) {
-    if (impl.hrow) {
-        resample_straight_two_pass(impl, dst, src, pitch, w, h, p);
-    } else {
-        resample_straight_one_pass(impl, dst, src, pitch, w, h, p);
-    }
-}
-
 void resample_rotated(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
                       const spindle_params *p) {
     RotCols col;
@@ -816,7 +834,7 @@ void resample_rotated(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int 
             for (int i = 0; i < a; ++i) checked(i);
             if (a < b) {
                 impl.rot_positions(col, a, b - a, row, pitch, w - 3, at, wi);
-                impl.run(d + a, src, pitch, at, wi, 0, b - a);
+                impl.run(d + a, src, pitch, at, wi, b - a);
             }
             for (int i = b; i < n; ++i) checked(i);
         }
