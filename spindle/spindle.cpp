@@ -748,7 +748,7 @@ struct HRows {
 };
 
 void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
-                                const spindle_params *p) {
+                       const spindle_params *p) {
     int32_t sx[kStrip], sx_bytes[kStrip];
     uint8_t fx[kStrip];
     alignas(32) int16_t wcol[kStrip][8];
@@ -817,8 +817,16 @@ void resample_rotated(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int 
             row.u = split(t8(dy * p->sin_a) * p->win_w, p->out_w);
             row.v = split(-t8(dy * p->cos_a) * p->win_h, p->out_h);
             // sx rises along the row with cos >= 0, sy with sin >= 0.
-            const auto sx_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col, i, row, &sx, &sy, &fx, &fy); return sx; };
-            const auto sy_at = [&](int i) { int sx, sy, fx, fy; rot_pos(col, i, row, &sx, &sy, &fx, &fy); return sy; };
+            const auto sx_at = [&](int i) {
+                int sx, sy, fx, fy;
+                rot_pos(col, i, row, &sx, &sy, &fx, &fy);
+                return sx;
+            };
+            const auto sy_at = [&](int i) {
+                int sx, sy, fx, fy;
+                rot_pos(col, i, row, &sx, &sy, &fx, &fy);
+                return sy;
+            };
             int a, b, a2, b2;
             span(n, p->cos_a >= 0, 0, w - 2, sx_at, &a, &b);
             span(n, p->sin_a >= 0, 0, h - 2, sy_at, &a2, &b2);
