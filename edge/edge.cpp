@@ -176,8 +176,9 @@ void edge_kernel_c(PIXEL_YC *dst, PIXEL_YC *src, int pitch, int w, int h, const 
 
 // ---------------------------------------------------------------------------
 // SIMD kernels: the same steps on 16, 8 or 4 lanes at a time. A row ends with
-// a block of 8 lanes and one of 4 where its length asks for them, so that the
-// kernels write exactly the samples that the plain one does.
+// blocks of 8 and 4 lanes where its length asks for them, so that the kernels
+// write exactly the samples that the plain one does. (32 lanes measured no
+// faster than 16 on a full HD frame.)
 
 #if EDGE_X86
 namespace {
@@ -185,19 +186,42 @@ namespace {
 #define EDGE_SSE2 __attribute__((target("sse2"), always_inline)) inline
 #define EDGE_AVX2 __attribute__((target("avx2"), always_inline)) inline
 
+// Asks for the newest row a loop reads well before it gets there; the
+// hardware's own prefetch alone leaves these loops waiting on the cache.
+constexpr int kAhead = 512;  // samples
+EDGE_SSE2 void prefetch(const int16_t *p) { _mm_prefetch(reinterpret_cast<const char *>(p + kAhead), _MM_HINT_T0); }
+
+// ----- 8 and 4 lanes
+
 struct sse2_consts {
     __m128i k, s, up, lo;
 };
+
+EDGE_SSE2 sse2_consts consts_sse2(const edge_consts &ec) {
+    return {_mm_set1_epi16(ec.k), _mm_set1_epi16(ec.s), _mm_set1_epi16(int16_t(ec.up)), _mm_set1_epi16(int16_t(ec.lo))};
+}
+
+template <bool Half>
+EDGE_SSE2 __m128i load_sse2(const int16_t *p) {
+    const auto *v = reinterpret_cast<const __m128i *>(p);
+    return Half ? _mm_loadl_epi64(v) : _mm_loadu_si128(v);
+}
+
+template <bool Half>
+EDGE_SSE2 void store_sse2(int16_t *p, __m128i v) {
+    auto *d = reinterpret_cast<__m128i *>(p);
+    if (Half)
+        _mm_storel_epi64(d, v);
+    else
+        _mm_storeu_si128(d, v);
+}
 
 // The samples of neighbour (dx, dy) of the samples at s, rows ps apart.
 template <bool Half>
 struct taps_sse2 {
     const int16_t *s;
     ptrdiff_t ps;
-    EDGE_SSE2 __m128i operator()(int dx, int dy) const {
-        const auto *p = reinterpret_cast<const __m128i *>(s + 3 * dx + dy * ps);
-        return Half ? _mm_loadl_epi64(p) : _mm_loadu_si128(p);
-    }
+    EDGE_SSE2 __m128i operator()(int dx, int dy) const { return load_sse2<Half>(s + 3 * dx + dy * ps); }
 };
 
 // P' and Q': the upper-left and the lower-right sum, scaled by K.
@@ -252,119 +276,77 @@ EDGE_SSE2 __m128i finish_sse2(__m128i p, __m128i q, __m128i centre, const sse2_c
     return _mm_subs_epi16(centre, _mm_mulhi_epi16(e, c.s));
 }
 
-// 8 output samples (4 when Half) for the samples at s.
-template <int Kind, bool Half>
-EDGE_SSE2 __m128i lanes_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &c) {
+// Three against three: 8 output samples (4 when Half) for the samples at s.
+template <bool Half>
+EDGE_SSE2 __m128i lanes3_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &c) {
     const taps_sse2<Half> at = {s, ps};
-    return finish_sse2(scaled_p_sse2<Kind>(at, c.k), scaled_q_sse2<Kind>(at, c.k), at(0, 0), c);
+    return finish_sse2(scaled_p_sse2<1>(at, c.k), scaled_q_sse2<1>(at, c.k), at(0, 0), c);
 }
 
-template <bool Half>
-EDGE_SSE2 __m128i load_sse2(const int16_t *p) {
-    const auto *v = reinterpret_cast<const __m128i *>(p);
-    return Half ? _mm_loadl_epi64(v) : _mm_loadu_si128(v);
-}
-
-template <bool Half>
-EDGE_SSE2 void store_sse2(int16_t *p, __m128i v) {
-    auto *d = reinterpret_cast<__m128i *>(p);
-    if (Half)
-        _mm_storel_epi64(d, v);
-    else
-        _mm_storeu_si128(d, v);
-}
-
-// Asks for the newest row a loop reads well before it gets there; the
-// hardware's own prefetch alone leaves these loops waiting on the cache.
-constexpr int kAhead = 512;  // samples
-EDGE_SSE2 void prefetch(const int16_t *p) { _mm_prefetch(reinterpret_cast<const char *>(p + kAhead), _MM_HINT_T0); }
-
-EDGE_SSE2 sse2_consts consts_sse2(const edge_consts &ec) {
-    return {_mm_set1_epi16(ec.k), _mm_set1_epi16(ec.s), _mm_set1_epi16(int16_t(ec.up)), _mm_set1_epi16(int16_t(ec.lo))};
-}
-
-// Samples [j, m) of Rows rows, 8 lanes at a time and the last 4 alone. The
-// rows are computed before any is stored, so that the loads they share are
-// made once.
-template <int Kind, int Rows>
+// Three against three, samples [j, m) of Rows rows. The rows are computed
+// before any is stored, so that the loads they share are made once.
+template <int Rows>
 EDGE_SSE2 void block_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j, int m, const sse2_consts &c) {
     __m128i out[Rows];
     for (; j + 8 <= m; j += 8) {
         prefetch(src + Rows * ps + j);
-        for (int i = 0; i < Rows; ++i) out[i] = lanes_sse2<Kind, false>(src + i * ps + j, ps, c);
+        for (int i = 0; i < Rows; ++i) out[i] = lanes3_sse2<false>(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_sse2<false>(dst + i * ps + j, out[i]);
     }
     if (j < m) {
-        for (int i = 0; i < Rows; ++i) out[i] = lanes_sse2<Kind, true>(src + i * ps + j, ps, c);
+        for (int i = 0; i < Rows; ++i) out[i] = lanes3_sse2<true>(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_sse2<true>(dst + i * ps + j, out[i]);
     }
 }
 
 // Two against two and seven against seven: the upper-left set of a pixel is
 // the lower-right set of the pixel b columns left of it and b rows up, summed
-// in the same order, so P' at (x, y) is Q' at (x - b, y - b). Q' of the last
-// b + 1 rows is kept in a ring of row buffers and each sum is made once.
-// Wider frames go in strips of kStrip samples, which bounds the buffers on
-// the stack; a full HD row is one strip.
-constexpr int kStrip = 6144;
-constexpr int kLead = 16;  // Q' kept before a strip's first sample, 3b of them used; keeps the rows aligned
+// in the same order, so P' at (x, y) is Q' at (x - b, y - b). A row's Q' is
+// kept in a ring of row buffers for the row b further down, and each sum is
+// made once. One step of such a row: Q' of the samples at s into q and, with
+// Out, the output samples into d, with P' from p.
+template <int Kind, bool Out, bool Half>
+EDGE_SSE2 void shared_step_sse2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps,
+                                const sse2_consts &c) {
+    const taps_sse2<Half> at = {s, ps};
+    const __m128i qv = scaled_q_sse2<Kind>(at, c.k);
+    store_sse2<Half>(q, qv);
+    if (Out) store_sse2<Half>(d, finish_sse2(load_sse2<Half>(p), qv, at(0, 0), c));
+}
 
-// Q' of samples [-8, n) of the row at s into q[-8 .. n) and, with Out, the
-// output samples [0, n) into d, taking P' from p[0 .. n).
+// The samples [j, n) of a row that are left for 8 and 4 lanes.
 template <int Kind, bool Out>
-EDGE_SSE2 void shared_row_sse2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int n,
-                               const sse2_consts &c) {
-    int j = -8;
-    for (; j + 8 <= n; j += 8) {
-        const taps_sse2<false> at = {s + j, ps};
-        prefetch(s + (Kind == 0 ? 1 : 2) * ps + j);
-        const __m128i qv = scaled_q_sse2<Kind, false>(at, c.k);
-        store_sse2<false>(q + j, qv);
-        if (Out && j >= 0) store_sse2<false>(d + j, finish_sse2(load_sse2<false>(p + j), qv, at(0, 0), c));
-    }
-    if (j < n) {
-        const taps_sse2<true> at = {s + j, ps};
-        const __m128i qv = scaled_q_sse2<Kind, true>(at, c.k);
-        store_sse2<true>(q + j, qv);
-        if (Out) store_sse2<true>(d + j, finish_sse2(load_sse2<true>(p + j), qv, at(0, 0), c));
-    }
+EDGE_SSE2 void shared_tail_sse2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int j,
+                                int n, const sse2_consts &c) {
+    for (; j + 8 <= n; j += 8) shared_step_sse2<Kind, Out, false>(d + j, q + j, p + j, s + j, ps, c);
+    if (j < n) shared_step_sse2<Kind, Out, true>(d + j, q + j, p + j, s + j, ps, c);
 }
 
+// Q' of the 8 samples before a row, which the row b further down takes for
+// its first 3b samples.
 template <int Kind>
-__attribute__((target("sse2"))) void rows_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m,
-                                               const edge_consts &ec) {
-    const sse2_consts c = consts_sse2(ec);
-    if constexpr (Kind == 1) {
-        int r = 0;
-        for (; r + 2 <= h; r += 2) block_sse2<Kind, 2>(dst + r * ps, src + r * ps, ps, 0, m, c);
-        if (r < h) block_sse2<Kind, 1>(dst + r * ps, src + r * ps, ps, 0, m, c);
-    } else {
-        constexpr int b = Kind == 0 ? 1 : 2;
-        alignas(16) int16_t ring[b + 1][kLead + kStrip];
-        for (int j0 = 0; j0 < m; j0 += kStrip) {
-            const int n = m - j0 < kStrip ? m - j0 : kStrip;
-            for (int r = -b; r < h; ++r) {
-                int16_t *q = ring[(r + b) % (b + 1)] + kLead;
-                const int16_t *p = ring[(r + b + 1) % (b + 1)] + kLead - 3 * b;  // row r - b, b pixels left
-                const int16_t *s = src + r * ps + j0;
-                if (r < 0)
-                    shared_row_sse2<Kind, false>(nullptr, q, p, s, ps, n, c);
-                else
-                    shared_row_sse2<Kind, true>(dst + r * ps + j0, q, p, s, ps, n, c);
-            }
-        }
-    }
+EDGE_SSE2 void shared_lead_sse2(int16_t *q, const int16_t *s, ptrdiff_t ps, const sse2_consts &c) {
+    shared_step_sse2<Kind, false, false>(nullptr, q - 8, nullptr, s - 8, ps, c);
 }
+
+// ----- 16 lanes
 
 struct avx2_consts {
     __m256i k, s, up, lo;
 };
 
+EDGE_AVX2 avx2_consts consts_avx2(const edge_consts &ec) {
+    return {_mm256_set1_epi16(ec.k), _mm256_set1_epi16(ec.s), _mm256_set1_epi16(int16_t(ec.up)),
+            _mm256_set1_epi16(int16_t(ec.lo))};
+}
+
+EDGE_AVX2 __m256i load_avx2(const int16_t *p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)); }
+EDGE_AVX2 void store_avx2(int16_t *p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v); }
+
 struct taps_avx2 {
     const int16_t *s;
     ptrdiff_t ps;
-    EDGE_AVX2 __m256i operator()(int dx, int dy) const { return load(s + 3 * dx + dy * ps); }
-    EDGE_AVX2 static __m256i load(const int16_t *p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)); }
+    EDGE_AVX2 __m256i operator()(int dx, int dy) const { return load_avx2(s + 3 * dx + dy * ps); }
 };
 
 template <int Kind>
@@ -417,64 +399,103 @@ EDGE_AVX2 __m256i finish_avx2(__m256i p, __m256i q, __m256i centre, const avx2_c
     return _mm256_subs_epi16(centre, _mm256_mulhi_epi16(e, c.s));
 }
 
-EDGE_AVX2 void store_avx2(int16_t *p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v); }
+EDGE_AVX2 __m256i lanes3_avx2(const int16_t *s, ptrdiff_t ps, const avx2_consts &c) {
+    const taps_avx2 at = {s, ps};
+    return finish_avx2(scaled_p_avx2<1>(at, c.k), scaled_q_avx2<1>(at, c.k), at(0, 0), c);
+}
 
-// Three against three: P' and Q' for 16 samples of up to four rows at a time.
-template <int Kind, int Rows>
-EDGE_AVX2 void block_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m, const avx2_consts &c,
+template <int Rows>
+EDGE_AVX2 void block_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j, int m, const avx2_consts &c,
                           const sse2_consts &c4) {
-    int j = 0;
+    __m256i out[Rows];
     for (; j + 16 <= m; j += 16) {
         prefetch(src + Rows * ps + j);
-        __m256i out[Rows];
-        for (int i = 0; i < Rows; ++i) {
-            const taps_avx2 at = {src + i * ps + j, ps};
-            out[i] = finish_avx2(scaled_p_avx2<Kind>(at, c.k), scaled_q_avx2<Kind>(at, c.k), at(0, 0), c);
-        }
+        for (int i = 0; i < Rows; ++i) out[i] = lanes3_avx2(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_avx2(dst + i * ps + j, out[i]);
     }
-    block_sse2<Kind, Rows>(dst, src, ps, j, m, c4);
+    block_sse2<Rows>(dst, src, ps, j, m, c4);
 }
 
-// The same with 16 lanes.
 template <int Kind, bool Out>
-EDGE_AVX2 void shared_row_avx2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int n,
-                               const avx2_consts &c, const sse2_consts &c4) {
-    store_sse2<false>(q - 8, scaled_q_sse2<Kind, false>(taps_sse2<false>{s - 8, ps}, c4.k));
-    int j = 0;
-    for (; j + 16 <= n; j += 16) {
-        const taps_avx2 at = {s + j, ps};
-        prefetch(s + (Kind == 0 ? 1 : 2) * ps + j);
-        const __m256i qv = scaled_q_avx2<Kind>(at, c.k);
-        store_avx2(q + j, qv);
-        if (Out) store_avx2(d + j, finish_avx2(taps_avx2::load(p + j), qv, at(0, 0), c));
-    }
-    if (j + 8 <= n) {
-        const taps_sse2<false> at = {s + j, ps};
-        const __m128i qv = scaled_q_sse2<Kind, false>(at, c4.k);
-        store_sse2<false>(q + j, qv);
-        if (Out) store_sse2<false>(d + j, finish_sse2(load_sse2<false>(p + j), qv, at(0, 0), c4));
-        j += 8;
-    }
-    if (j < n) {
-        const taps_sse2<true> at = {s + j, ps};
-        const __m128i qv = scaled_q_sse2<Kind, true>(at, c4.k);
-        store_sse2<true>(q + j, qv);
-        if (Out) store_sse2<true>(d + j, finish_sse2(load_sse2<true>(p + j), qv, at(0, 0), c4));
-    }
+EDGE_AVX2 void shared_step_avx2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps,
+                                const avx2_consts &c) {
+    const taps_avx2 at = {s, ps};
+    const __m256i qv = scaled_q_avx2<Kind>(at, c.k);
+    store_avx2(q, qv);
+    if (Out) store_avx2(d, finish_avx2(load_avx2(p), qv, at(0, 0), c));
 }
 
-template <int Kind>
-__attribute__((target("avx2"))) void rows_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m,
-                                               const edge_consts &ec) {
-    const avx2_consts c = {_mm256_set1_epi16(ec.k), _mm256_set1_epi16(ec.s), _mm256_set1_epi16(int16_t(ec.up)),
-                           _mm256_set1_epi16(int16_t(ec.lo))};
-    const sse2_consts c4 = consts_sse2(ec);
+template <int Kind, bool Out>
+EDGE_AVX2 void shared_tail_avx2(int16_t *d, int16_t *q, const int16_t *p, const int16_t *s, ptrdiff_t ps, int j,
+                                int n, const avx2_consts &c, const sse2_consts &c4) {
+    for (; j + 16 <= n; j += 16) {
+        prefetch(s + (Kind == 0 ? 1 : 2) * ps + j);
+        shared_step_avx2<Kind, Out>(d + j, q + j, p + j, s + j, ps, c);
+    }
+    shared_tail_sse2<Kind, Out>(d, q, p, s, ps, j, n, c4);
+}
+
+// ----- One kernel per instruction set. Each call builds its constants, so
+// the row loops below stay free of any instruction set.
+
+struct isa_sse2 {
+    static constexpr int block_rows = 2;  // eight registers on 32-bit x86
+
+    template <int Rows>
+    static __attribute__((target("sse2"))) void block(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m,
+                                                      const edge_consts &ec) {
+        block_sse2<Rows>(dst, src, ps, 0, m, consts_sse2(ec));
+    }
+
+    template <int Kind, bool Out>
+    static __attribute__((target("sse2"))) void shared_row(int16_t *d, int16_t *q, const int16_t *p,
+                                                           const int16_t *s, ptrdiff_t ps, int n,
+                                                           const edge_consts &ec) {
+        const sse2_consts c = consts_sse2(ec);
+        shared_lead_sse2<Kind>(q, s, ps, c);
+        int j = 0;
+        for (; j + 8 <= n; j += 8) {
+            prefetch(s + (Kind == 0 ? 1 : 2) * ps + j);
+            shared_step_sse2<Kind, Out, false>(d + j, q + j, p + j, s + j, ps, c);
+        }
+        shared_tail_sse2<Kind, Out>(d, q, p, s, ps, j, n, c);
+    }
+};
+
+struct isa_avx2 {
+    static constexpr int block_rows = 4;
+
+    template <int Rows>
+    static __attribute__((target("avx2"))) void block(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m,
+                                                      const edge_consts &ec) {
+        block_avx2<Rows>(dst, src, ps, 0, m, consts_avx2(ec), consts_sse2(ec));
+    }
+
+    template <int Kind, bool Out>
+    static __attribute__((target("avx2"))) void shared_row(int16_t *d, int16_t *q, const int16_t *p,
+                                                           const int16_t *s, ptrdiff_t ps, int n,
+                                                           const edge_consts &ec) {
+        const sse2_consts c4 = consts_sse2(ec);
+        shared_lead_sse2<Kind>(q, s, ps, c4);
+        shared_tail_avx2<Kind, Out>(d, q, p, s, ps, 0, n, consts_avx2(ec), c4);
+    }
+};
+
+// ----- Rows
+
+// Wide frames go in strips of kStrip samples, which bounds the ring of row
+// buffers on the stack; a full HD row is one strip.
+constexpr int kStrip = 6144;
+constexpr int kLead = 16;  // Q' kept before a strip's first sample, 3b of them used; keeps the rows aligned
+
+template <class Isa, int Kind>
+void rows_simd(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m, const edge_consts &ec) {
     if constexpr (Kind == 1) {
         int r = 0;
-        for (; r + 4 <= h; r += 4) block_avx2<Kind, 4>(dst + r * ps, src + r * ps, ps, m, c, c4);
-        for (; r + 2 <= h; r += 2) block_avx2<Kind, 2>(dst + r * ps, src + r * ps, ps, m, c, c4);
-        if (r < h) block_avx2<Kind, 1>(dst + r * ps, src + r * ps, ps, m, c, c4);
+        if constexpr (Isa::block_rows >= 4)
+            for (; r + 4 <= h; r += 4) Isa::template block<4>(dst + r * ps, src + r * ps, ps, m, ec);
+        for (; r + 2 <= h; r += 2) Isa::template block<2>(dst + r * ps, src + r * ps, ps, m, ec);
+        if (r < h) Isa::template block<1>(dst + r * ps, src + r * ps, ps, m, ec);
     } else {
         constexpr int b = Kind == 0 ? 1 : 2;
         alignas(32) int16_t ring[b + 1][kLead + kStrip];
@@ -485,26 +506,27 @@ __attribute__((target("avx2"))) void rows_avx2(int16_t *dst, const int16_t *src,
                 const int16_t *p = ring[(r + b + 1) % (b + 1)] + kLead - 3 * b;  // row r - b, b pixels left
                 const int16_t *s = src + r * ps + j0;
                 if (r < 0)
-                    shared_row_avx2<Kind, false>(nullptr, q, p, s, ps, n, c, c4);
+                    Isa::template shared_row<Kind, false>(nullptr, q, p, s, ps, n, ec);
                 else
-                    shared_row_avx2<Kind, true>(dst + r * ps + j0, q, p, s, ps, n, c, c4);
+                    Isa::template shared_row<Kind, true>(dst + r * ps + j0, q, p, s, ps, n, ec);
             }
         }
     }
 }
 
-using rows_fn = void (*)(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m, const edge_consts &ec);
-
 // Border, then the rows through the kernel of the neighbourhood.
-template <rows_fn Rows0, rows_fn Rows1, rows_fn Rows2>
+template <class Isa>
 void simd_kernel(PIXEL_YC *dst, PIXEL_YC *src, int pitch, int w, int h, const edge_params *p) {
     if (w <= 0 || h <= 0) return;
     const edge_consts c = edge_setup(p);
     edge_extend_border(src, w, h, c.b, pitch);
     const int m = (w + 1) * 3 / 4 * 4;
     const ptrdiff_t ps = ptrdiff_t(pitch) * 3;
-    const rows_fn rows = c.kind == 0 ? Rows0 : c.kind == 1 ? Rows1 : Rows2;
-    rows(samples(dst), samples(src), ps, h, m, c);
+    switch (c.kind) {
+    case 0: rows_simd<Isa, 0>(samples(dst), samples(src), ps, h, m, c); break;
+    case 1: rows_simd<Isa, 1>(samples(dst), samples(src), ps, h, m, c); break;
+    default: rows_simd<Isa, 2>(samples(dst), samples(src), ps, h, m, c); break;
+    }
 }
 
 bool has_sse2() {
@@ -529,8 +551,8 @@ bool always() { return true; }
 const edge_impl edge_impls[] = {
     {"c", edge_kernel_c, always},
 #if EDGE_X86
-    {"sse2", simd_kernel<rows_sse2<0>, rows_sse2<1>, rows_sse2<2>>, has_sse2},
-    {"avx2", simd_kernel<rows_avx2<0>, rows_avx2<1>, rows_avx2<2>>, has_avx2},
+    {"sse2", simd_kernel<isa_sse2>, has_sse2},
+    {"avx2", simd_kernel<isa_avx2>, has_avx2},
 #endif
 };
 const int edge_impl_count = int(sizeof edge_impls / sizeof edge_impls[0]);
