@@ -134,7 +134,9 @@ int repaint_strip(HWND hwnd, FILTER *fp, HDC dc, void *editp) {
         }
         if (!pump(true)) return 0;  // the host is shutting down: painting stays 1
         if (P.painting == 0) {
-            draw_current_mark(dc, host(fp).get_current_frame(editp));
+            // Stopped: by a newer command, which runs next, or by a suspend,
+            // after which the row is idle and carries no mark.
+            if (P.grid_live) draw_current_mark(dc, host(fp).get_current_frame(editp));
             return 0;
         }
     }
@@ -176,7 +178,9 @@ int refresh_strip(HWND hwnd, FILTER *fp, HDC dc, void *editp) {
         }
         pump(false);
         if (P.painting == 0) {
-            draw_current_mark(dc, host(fp).get_current_frame(editp));
+            // Stopped: by a newer command, which runs next, or by a suspend,
+            // after which the row is idle and carries no mark.
+            if (P.grid_live) draw_current_mark(dc, host(fp).get_current_frame(editp));
             return 0;
         }
     }
