@@ -2,7 +2,6 @@
 
 #include "jump/settings.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "jump/layout.h"
@@ -28,9 +27,28 @@ void parse_list(const char *text, short *list, int count, int lo, int hi) {
     for (int i = 0; i < count; ++i) list[i] = short(list[i] < lo ? lo : list[i] > hi ? hi : list[i]);
 }
 
-void format_list(const short *list, int count, char *out) {
-    for (int i = 0; i < count; ++i) out += std::sprintf(out, i ? ",%d" : "%d", list[i]);
+namespace {
+
+// Signed decimal, as _itoa with radix 10 writes it; returns the end.
+char *put_int(char *out, int v) {
+    unsigned u = v < 0 ? 0u - unsigned(v) : unsigned(v);
+    if (v < 0) *out++ = '-';
+    char digits[10];
+    int n = 0;
+    do digits[n++] = char('0' + u % 10); while (u /= 10);
+    while (n) *out++ = digits[--n];
     *out = '\0';
+    return out;
+}
+
+}  // namespace
+
+void format_list(const short *list, int count, char *out) {
+    *out = '\0';
+    for (int i = 0; i < count; ++i) {
+        if (i) *out++ = ',';
+        out = put_int(out, list[i]);
+    }
 }
 
 void read_settings(Settings &s, ProfileIO &io) {
@@ -54,7 +72,7 @@ void read_settings(Settings &s, ProfileIO &io) {
 void write_settings(const Settings &s, ProfileIO &io) {
     char text[7 * kPicPresets];
     const auto put_number = [&](const char *key, int v) {
-        std::sprintf(text, "%d", v);
+        put_int(text, v);
         io.put_string(key, text);
     };
     put_number("st0", s.zero_based);
