@@ -235,6 +235,10 @@ void on_exit(HWND hwnd) {
     P.window_dc = nullptr;
     IniFile file;
     write_settings(P.set, file);
+    // Whatever reaches the panel while the host's window goes away finds
+    // nothing left to draw with, and leaves it so.
+    P.initialised = 0;
+    P.grid_live = 0;
 }
 
 void centre_on(int frame) { P.first_frame = centred_first(frame, P.pic_count, P.pic_interval); }
