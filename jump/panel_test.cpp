@@ -30,7 +30,7 @@ Panel &P = panel();
 COLORREF frame_colour(int f) { return RGB(f & 0xFF, (f >> 8) & 0xFF, 200); }
 int frame_of(COLORREF c) { return GetBValue(c) == 200 ? GetRValue(c) | GetGValue(c) << 8 : -1; }
 
-constexpr COLORREF kFace = RGB(192, 192, 192);  // the stand-in's button face
+const COLORREF kFace = GetSysColor(COLOR_BTNFACE);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 struct Video {
@@ -166,12 +166,17 @@ class PanelTest : public ::testing::Test {
     int back_shown(int i) const {
         return frame_of(winapi_test_bitmap_pixel(P.back_bitmap, i * cw() + cw() / 2, (31 + H() - 2) / 2));
     }
-    // Cells whose left edge carries the green mark.
+    // Cells outlined in green: the pen, 2 pixels wide, covers the cell's
+    // first two columns and the two from its right edge on.
     std::vector<int> marked() const {
         std::vector<int> cells;
-        for (int i = 0; i < P.pic_count; ++i)
-            if (pixel(i * cw(), H() / 2) == kMarkColour && pixel(i * cw() + 1, H() / 2) == kMarkColour)
+        const int y = H() / 2;
+        for (int i = 0; i < P.pic_count; ++i) {
+            const int left = i * cw(), right = (i + 1) * cw();
+            if (pixel(left, y) == kMarkColour && pixel(left + 1, y) == kMarkColour &&
+                pixel(right, y) == kMarkColour && pixel(right + 1, y) == kMarkColour)
                 cells.push_back(i);
+        }
         return cells;
     }
     std::string title() const {
@@ -298,11 +303,12 @@ TEST_F(PanelTest, OpenPaintsEveryCellOnce) {
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(shown(i), 498 + i) << i;
         EXPECT_EQ(back_shown(i), 498 + i) << i;
+        if (i == 2 || i == 3) continue;  // the mark's columns
         // The picture starts one column into the cell; the cell's first
-        // column and the one after the picture keep the button face.
+        // column keeps the button face.
         EXPECT_EQ(frame_of(pixel(i * cw() + 1, 60)), 498 + i) << i;
         EXPECT_EQ(frame_of(pixel((i + 1) * cw() - 1, 60)), 498 + i) << i;
-        if (i != 2) EXPECT_EQ(pixel(i * cw(), 60), kFace) << i;
+        EXPECT_EQ(pixel(i * cw(), 60), kFace) << i;
     }
     EXPECT_EQ(marked(), std::vector<int>{2});
     // The mark is drawn on the window only.
@@ -576,7 +582,9 @@ TEST_F(PanelTest, WholeModeWithOneFrame) {
         const bool usable = id == 40038 || id == 40041 || id == 40042;
         EXPECT_EQ(button_enabled(id), usable) << id;
     }
-    SCROLLINFO si = {sizeof si, SIF_ALL};
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
     GetScrollInfo(hwnd, SB_HORZ, &si);
     EXPECT_EQ(si.nMax, 0);
     EXPECT_EQ(si.nPos, 0);
@@ -635,10 +643,13 @@ TEST_F(PanelTest, SuspendStopsARunningRepaint) {
     EXPECT_EQ(pixel(cw() / 2, 60), kFace);
 }
 
-TEST_F(PanelTest, RedrawMessageAnswersTrue) {
+TEST_F(PanelTest, OnlyTheRedrawMessageAsksTheHostToRedraw) {
     init();
-    EXPECT_TRUE(send(WM_JUMP_HOST_REDRAW));
-    EXPECT_FALSE(send(WM_HOST_UPDATE));
+    for (UINT msg : std::initializer_list<UINT>{WM_HOST_UPDATE, WM_HOST_VIDEO_OPEN, WM_PAINT, WM_SIZE, WM_TIMER, WM_COMMAND, WM_KEYDOWN,
+                     WM_LBUTTONDOWN, WM_JUMP_STEP_LATER})
+        EXPECT_FALSE(func_WndProc(hwnd, msg, 0, 0, &v, &g_filter)) << msg;
+    EXPECT_TRUE(func_WndProc(hwnd, WM_JUMP_HOST_REDRAW, 0, 0, &v, &g_filter));
+    send(WM_HOST_EXIT);
 }
 
 // ---------------------------------------------------------------------------
@@ -714,7 +725,9 @@ TEST_F(PanelTest, ScrollBarFollowsTheRow) {
     P.first_frame = 995;
     update_scroll_bar(hwnd);
     EXPECT_EQ(P.first_frame, 905);
-    SCROLLINFO si = {sizeof si, SIF_ALL};
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
     GetScrollInfo(hwnd, SB_HORZ, &si);
     EXPECT_EQ(si.nMin, 0);
     EXPECT_EQ(si.nMax, 90);
