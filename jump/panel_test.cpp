@@ -216,6 +216,42 @@ TEST_F(PanelTest, InitWithoutSettingsFile) {
     EXPECT_EQ(pixel(10, 60), kFace);
 }
 
+TEST_F(PanelTest, ToolbarButtons) {
+    init();
+    const struct {
+        int image, command;
+        BYTE style;
+    } want[kToolbarEntries] = {
+        {0, 40038, TBSTYLE_CHECK}, {1, 40039, TBSTYLE_BUTTON}, {2, 40040, TBSTYLE_BUTTON}, {0, 0, TBSTYLE_SEP},
+        {3, 40046, TBSTYLE_BUTTON}, {4, 40047, TBSTYLE_BUTTON}, {0, 0, TBSTYLE_SEP},
+        {5, 40050, TBSTYLE_BUTTON}, {6, 40051, TBSTYLE_BUTTON}, {0, 0, TBSTYLE_SEP},
+        {7, 40043, TBSTYLE_BUTTON}, {0, 0, TBSTYLE_SEP},
+        {8, 40041, TBSTYLE_BUTTON}, {0, 0, TBSTYLE_SEP},
+        {9, 40042, TBSTYLE_BUTTON},
+    };
+    ASSERT_EQ(SendMessageA(P.toolbar_hwnd, TB_BUTTONCOUNT, 0, 0), kToolbarEntries);
+    for (int i = 0; i < kToolbarEntries; ++i) {
+        TBBUTTON b = {};
+        ASSERT_TRUE(SendMessageA(P.toolbar_hwnd, TB_GETBUTTON, WPARAM(i), LPARAM(&b))) << i;
+        EXPECT_EQ(b.fsStyle, want[i].style) << i;
+        EXPECT_EQ(b.idCommand, want[i].command) << i;
+        if (want[i].style != TBSTYLE_SEP) {
+            EXPECT_EQ(b.iBitmap, want[i].image) << i;
+        }
+    }
+}
+
+TEST_F(PanelTest, WheelMarkerIsMaskedOnBlue) {
+    init();
+    HDC dc = GetDC(hwnd);
+    ImageList_Draw(P.wheel_images, 0, dc, 100, 40, ILD_NORMAL);
+    ReleaseDC(hwnd, dc);
+    EXPECT_EQ(pixel(100, 40), kFace);               // a blue corner shows through
+    EXPECT_EQ(pixel(100 + 13, 40 + 13), RGB(208, 32, 32));  // the red hub
+    EXPECT_EQ(pixel(100 + 13, 40 + 1), kBlack);     // the rim
+    send(WM_HOST_EXIT);
+}
+
 TEST_F(PanelTest, ToolbarTooltips) {
     init();
     const struct {
