@@ -596,6 +596,15 @@ TEST_F(PanelTest, PaintBeforeInitDrawsNothing) {
     EXPECT_EQ(winapi_test_gdi_objects(), baseline_objects);
 }
 
+TEST_F(PanelTest, ResizeBeforeInitBuildsNothing) {
+    MoveWindow(hwnd, 0, 0, 700, 160, TRUE);
+    EXPECT_EQ(P.back_dc, nullptr);
+    EXPECT_EQ(winapi_test_gdi_objects(), baseline_objects);
+    init();
+    EXPECT_EQ(P.client_rect.right, 700);  // the set-up reads the size itself
+    send(WM_HOST_EXIT);
+}
+
 TEST_F(PanelTest, PaintRestoresRowAndMark) {
     v.current = 500;
     open();
