@@ -209,6 +209,8 @@ TEST_F(PanelTest, InitWithoutSettingsFile) {
     EXPECT_EQ(P.first_frame, 0);
     EXPECT_EQ(P.frame_count, 0);
     EXPECT_EQ(winapi_test_cursor_id(P.range_cursor), kRangeCursor);
+    for (int id : {105, 112, 119, 120, 121})  // the mouse's other cursors
+        EXPECT_EQ(winapi_test_cursor_id(LoadCursorA(P.module_instance, MAKEINTRESOURCEA(id))), id);
     EXPECT_EQ(ImageList_GetImageCount(P.wheel_images), 1);
     ASSERT_NE(P.toolbar_hwnd, nullptr);
     for (int id : kCommandButtons) EXPECT_FALSE(button_enabled(id)) << id;

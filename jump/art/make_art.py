@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Turns the panel's art, kept as text, into the files that jump.rc names.
 
-    make_art.py [OUTDIR]    writes toolbar.bmp, wheel.bmp and range.cur (default: beside this script)
+    make_art.py [OUTDIR]    writes toolbar.bmp, wheel.bmp and the cursors (default: beside this script)
 
 The text files are the source; the written files are checked in next to them
 and a test checks that they still match.
@@ -22,6 +22,10 @@ COLOURS = {  # letter -> (r, g, b)
     'b': (32, 64, 208),
     'B': (0, 0, 255),      # the mask colour of the wheel
 }
+
+
+# Cursors, each a 32 x 32 text picture under a "hotspot X Y" line.
+CURSORS = ['range', 'start', 'end', 'scroll_right', 'scroll_left', 'scroll_hub']
 
 
 def lines(name):
@@ -95,9 +99,10 @@ def main():
         'toolbar.bmp': bmp24(toolbar()),
         'wheel.bmp': bmp24(grid(lines('wheel.txt'), 28, 28, 'wheel')),
     }
-    text = lines('range.txt')
-    _, x, y = text[0].split()
-    files['range.cur'] = cur(grid(text[1:], 32, 32, 'cursor 104'), int(x), int(y))
+    for name in CURSORS:
+        text = lines(name + '.txt')
+        _, x, y = text[0].split()
+        files[name + '.cur'] = cur(grid(text[1:], 32, 32, name), int(x), int(y))
     for name, data in files.items():
         with open(os.path.join(out, name), 'wb') as f:
             f.write(data)
