@@ -1,10 +1,12 @@
 // qhost panel mode: a host window for a panel plug-in, driven by a script of
 // host events and window messages, with screenshots.
 //
-//   panel [--plugin FILE] [--frames N] [--picture WxH] [--out DIR] [-e LINE]... [SCRIPT]
+//   panel [--plugin FILE] [--input VIDEO | --frames N --picture WxH] [--out DIR] [-e LINE]... [SCRIPT]
 //
-// The video behind the host services is the built-in sample clip. Each line
-// of the script (and each -e LINE, after the script) is one command:
+// The video behind the host services is the built-in sample clip (300 frames
+// of 160 x 120 unless told otherwise) or VIDEO, any input that `qhost run`
+// reads. Each line of the script (and each -e LINE, after the script) is one
+// command:
 //
 //   init | open | update | close | suspend | resume | exit   the host's messages to the panel
 //   frame N            make frame N current, then send the update message
@@ -33,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "host/error.h"
+#include "host/media.h"
 #include "host/module.h"
 #include "host/panel/png.h"
 #include "host/panel/video.h"
@@ -202,14 +206,15 @@ std::string check_row(const Screenshot &s, int n, int mark) {
 struct Options {
     std::string plugin;
     std::string out = ".";
-    int frames = 300, width = 160, height = 120;
+    SourceOptions video;
     std::vector<std::string> lines;
 };
 
 int usage(const char *why) {
     std::fprintf(stderr,
                  "panel: %s\n"
-                 "usage: panel [--plugin FILE] [--frames N] [--picture WxH] [--out DIR] [-e LINE]... [SCRIPT]\n",
+                 "usage: panel [--plugin FILE] [--input VIDEO | --frames N --picture WxH] [--out DIR] [-e LINE]... "
+                 "[SCRIPT]\n",
                  why);
     return 2;
 }
@@ -265,8 +270,7 @@ class Session {
         } else if (cmd == "count") {
             int n = 1;
             in >> n;
-            v.make_sample(n < 1 ? 1 : n, v.width, v.height);
-            if (v.current >= v.frames) v.current = v.frames - 1;
+            v.set_frame_count(n);
         } else if (cmd == "resize") {
             int w = 0, h = 0;
             in >> w >> h;
@@ -342,7 +346,12 @@ int run_panel(const Options &o) {
         return 2;
     }
     PanelHost host;
-    host.video.make_sample(o.frames, o.width, o.height);
+    try {
+        host.video.attach(open_source(o.video));
+    } catch (const Error &e) {
+        std::fprintf(stderr, "panel: %s\n", e.what());
+        return 2;
+    }
     host.filter = runtime_record(*table, &host.table, module.instance());
     g_host = &host;
 
@@ -376,6 +385,10 @@ int run_panel(const Options &o) {
 int panel_main(int argc, char **argv) {
     qhost::Options o;
     o.plugin = qhost::default_plugin();
+    o.video.sample_w = 160;
+    o.video.sample_h = 120;
+    o.video.sample_frames = 300;
+    o.video.need_count = true;
     std::vector<std::string> extra;
     std::string script;
     for (int i = 1; i < argc; ++i) {
@@ -385,11 +398,14 @@ int panel_main(int argc, char **argv) {
             o.plugin = argv[++i];
         } else if (a == "--out" && has_value) {
             o.out = argv[++i];
+        } else if (a == "--input" && has_value) {
+            o.video.path = argv[++i];
         } else if (a == "--frames" && has_value) {
-            o.frames = std::atoi(argv[++i]);
-            if (o.frames < 1) return qhost::usage("--frames wants a count of at least 1");
+            o.video.sample_frames = std::atoi(argv[++i]);
+            if (o.video.sample_frames < 1) return qhost::usage("--frames wants a count of at least 1");
         } else if (a == "--picture" && has_value) {
-            if (std::sscanf(argv[++i], "%dx%d", &o.width, &o.height) != 2 || o.width < 1 || o.height < 1)
+            if (std::sscanf(argv[++i], "%dx%d", &o.video.sample_w, &o.video.sample_h) != 2 || o.video.sample_w < 1 ||
+                o.video.sample_h < 1)
                 return qhost::usage("--picture wants WxH");
         } else if (a == "-e" && has_value) {
             extra.push_back(argv[++i]);
