@@ -20,8 +20,9 @@
 //                      on cell CELL only (-1: no mark anywhere)
 //   title TEXT         the window title is TEXT
 //
-// Queued messages and due timers are dispatched after every command, as the
-// host's message loop would. The panel's settings file lands in the current
+// Commands on one line, apart by ';', run one after the other; queued
+// messages and due timers are dispatched after every line, as the host's
+// message loop would. The panel's settings file lands in the current
 // directory. The exit code is 0 when every check held, 1 when one failed, 2 on
 // a usage or load error.
 
@@ -239,8 +240,24 @@ class Session {
   public:
     Session(PanelHost &host, HWND hwnd, const Options &o) : host_(host), hwnd_(hwnd), opt_(o) {}
 
-    // Runs one command; false for a failed check.
+    // Runs one line: its commands, then what they queued. False for a failed
+    // check.
     bool run(const std::string &line) {
+        bool ok = true;
+        std::string::size_type start = 0;
+        if (line.empty() || line[0] != '#') {
+            for (std::string::size_type end; (end = line.find(';', start)) != std::string::npos; start = end + 1)
+                ok = command(line.substr(start, end - start)) && ok;
+        }
+        ok = command(line.substr(start)) && ok;
+        pump(20);
+        return ok;
+    }
+
+    bool exited() const { return exited_; }
+
+  private:
+    bool command(const std::string &line) {
         std::istringstream in(line);
         std::string cmd;
         if (!(in >> cmd) || cmd[0] == '#') return true;
@@ -315,13 +332,9 @@ class Session {
         } else {
             return fail(line, "unknown command");
         }
-        pump(20);
         return true;
     }
 
-    bool exited() const { return exited_; }
-
-  private:
     void send(UINT msg) { SendMessageA(hwnd_, msg, 0, 0); }
     bool fail(const std::string &line, const std::string &why) {
         std::fprintf(stderr, "panel: %s: %s\n", line.c_str(), why.c_str());
