@@ -451,8 +451,9 @@ TEST(Settings, ByNameOrNumberWithinRange) {
         {"Size=1.5", "not a whole number", 0, 0, 0, 0},
         {"Size=99999999999", "not a whole number", 0, 0, 0, 0},
         {"Swap=2", "expected 0 or 1", 0, 0, 0, 0},
-        {"Sise=1", "no setting \"Sise\" (it has \"強さ\", \"Size \", \"Mode\", \"表示\", \"Swap\")", 0, 0, 0, 0},
-        {"5=1", "no setting \"5\"", 0, 0, 0, 0},
+        {"Sise=1", "no setting \"Sise\" (it has \"強さ\", \"Size \", \"Mode\", \"表示\", \"Swap\", \"Mode \")", 0, 0, 0, 0},
+        {"6=1", "no setting \"6\"", 0, 0, 0, 0},
+        {"Mode=1", "names both \"Mode\" and \"Mode \"; give its number", 0, 0, 0, 0},
         {"Size", "has no '=value'", 0, 0, 0, 0},
     };
     for (const Case &c : cases) {
