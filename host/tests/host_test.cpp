@@ -541,7 +541,7 @@ TEST(Frames, CallsAreCheckedAndNamed) {
     };
     for (const Case &c : cases) {
         Filter f(QHOST_TEST_FILTER);
-        f.apply("Mode=" + std::to_string(c.mode) + ",Swap=" + std::to_string(c.swap));
+        f.apply("2=" + std::to_string(c.mode) + ",Swap=" + std::to_string(c.swap));
         Frames fr(7, 5);
         fr.set_size(7, 5);
         for (int i = 0; i < 35; ++i) fr.edit()[(i / 7) * fr.max_w() + i % 7] = {short(i), short(-i), short(2 * i)};
@@ -640,7 +640,7 @@ TEST(Export, FilterFailureStopsTheExport) {
     TempDir dir;
     SourceOptions so;
     so.sample_w = 16, so.sample_h = 8, so.sample_frames = 3;
-    Pipeline p(open_source(so), chain_of({"Mode=3"}), -1);
+    Pipeline p(open_source(so), chain_of({"2=3"}), -1);
     OutputPlugin out(QHOST_TEST_OUTPUT);
     std::vector<std::unique_ptr<Sink>> sinks;
     Progress progress(false);

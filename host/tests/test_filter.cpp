@@ -14,7 +14,8 @@ static const char *const track_name[] = {"\x8b\xad\x82\xb3" /* 強さ */, "Size 
 static const int track_default[] = {128, 0, 0};
 static const int track_s[] = {0, -10, 0};
 static const int track_e[] = {256, 10, 4};
-// "Mode " shares its name with a track but for the trailing blank.
+// "Mode " shares its name with a track but for the trailing blank, so both
+// are set by number: the "Mode" track is 2.
 static const char *const check_name[] = {"\x95\x5c\x8e\xa6" /* 表示 */, "Swap", "Mode "};
 static const int check_default[] = {0, 1, 0};
 

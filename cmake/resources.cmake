@@ -1,0 +1,29 @@
+# qp_add_resources(<target> <file.rc>)
+#
+# One .rc file (UTF-8, #pragma code_page(65001)) serves every build. Windows
+# builds compile it with windres into the target. Linux builds compile it, and
+# the bitmaps, cursors and icons it names, into a C++ source that registers
+# the resources with the Win32 stand-in (winapi/), which serves them through
+# FindResourceA, LoadBitmapA, LoadImageA, LoadCursorA, LoadStringA and the like.
+# The target must link `winapi`.
+include_guard(GLOBAL)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(QP_RC2CPP ${CMAKE_CURRENT_LIST_DIR}/../winapi/rc2cpp.py)
+
+function(qp_add_resources target rc)
+  get_filename_component(rc_abs ${rc} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  if(WIN32)
+    target_sources(${target} PRIVATE ${rc_abs})
+    return()
+  endif()
+  get_filename_component(stem ${rc} NAME_WE)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${stem}_rc.cpp)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${Python3_EXECUTABLE} ${QP_RC2CPP} ${rc_abs} ${out} --depfile ${out}.d
+    DEPENDS ${rc_abs} ${QP_RC2CPP}
+    DEPFILE ${out}.d
+    COMMENT "Compiling ${rc} for the Win32 stand-in"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${out})
+  target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:winapi,INTERFACE_INCLUDE_DIRECTORIES>)
+endfunction()
