@@ -27,3 +27,19 @@ function(qp_add_resources target rc)
   target_sources(${target} PRIVATE ${out})
   target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:winapi,INTERFACE_INCLUDE_DIRECTORIES>)
 endfunction()
+
+# qp_link_winapi_shared(<executable>)
+#
+# Links `winapi` into a program that loads plug-ins which link it too. On
+# Linux the program carries the whole stand-in and exports it, so that a
+# loaded plug-in's calls (and its resources) reach the program's one stand-in:
+# the windows the program creates are the windows the plug-in draws into. On
+# Windows it is an ordinary link against the system libraries.
+function(qp_link_winapi_shared target)
+  if(WIN32)
+    target_link_libraries(${target} PRIVATE winapi)
+  else()
+    set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
+    target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,winapi>" ${CMAKE_DL_LIBS})
+  endif()
+endfunction()

@@ -406,3 +406,23 @@ TEST_F(Windows, StringHelpersFollowTheWindowsRules) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CriticalSection, NestsAndIsCountedUntilDeleted) {
+    winapi_test_reset();
+    CRITICAL_SECTION cs;
+    InitializeCriticalSection(&cs);
+    EXPECT_EQ(winapi_test_critical_sections(), 1);
+    EnterCriticalSection(&cs);
+    EnterCriticalSection(&cs);
+    EXPECT_EQ(cs.RecursionCount, 2);
+    LeaveCriticalSection(&cs);
+    LeaveCriticalSection(&cs);
+    EXPECT_DEATH(LeaveCriticalSection(&cs), "") << "leaving a section not entered";
+    DeleteCriticalSection(&cs);
+    EXPECT_EQ(winapi_test_critical_sections(), 0);
+    EXPECT_DEATH(EnterCriticalSection(&cs), "") << "entering a deleted section";
+}
+
+}  // namespace
