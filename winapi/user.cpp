@@ -146,7 +146,7 @@ void after_geometry_change(Window *w, RECT old_client, POINT old_origin, bool re
                                              : client_origin_on_screen(w);
     bool sized = c.right != old_client.right || c.bottom != old_client.bottom;
     bool moved = o.x != old_origin.x || o.y != old_origin.y;
-    if (repaint) invalidate(w, nullptr, true);
+    if (repaint && sized) invalidate(w, nullptr, true);  // a move alone keeps the pixels
     if (sized) {
         SendMessageA(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right, c.bottom));
         if (!window(h)) return;
@@ -665,8 +665,8 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
     w->rect = r;
     if (show) w->style |= WS_VISIBLE;
     if (hide) w->style &= ~WS_VISIBLE;
-    RECT new_client = client_rect(w);
-    bool repaint = !(flags & SWP_NOREDRAW) && (show || !EqualRect(&old_client, &new_client));
+    bool repaint = !(flags & SWP_NOREDRAW);
+    if (show && repaint) invalidate(w, nullptr, true);
     after_geometry_change(w, old_client, old_origin, repaint);
     return TRUE;
 }

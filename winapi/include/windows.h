@@ -597,7 +597,8 @@ WINAPI_STANDIN int GetWindowTextLengthA(HWND hwnd);
 WINAPI_STANDIN BOOL GetWindowRect(HWND hwnd, LPRECT r);
 WINAPI_STANDIN BOOL GetClientRect(HWND hwnd, LPRECT r);
 /* Sends WM_SIZE at once when the size changes (none when it stays) and WM_MOVE
- * when the position changes; repaint invalidates the whole window. A child's
+ * when the position changes; with repaint a size change invalidates the whole
+ * window (a move alone keeps its pixels). A child's
  * x and y are in its parent's client coordinates. */
 WINAPI_STANDIN BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 WINAPI_STANDIN BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
