@@ -5,7 +5,9 @@
 # the bitmaps, cursors and icons it names, into a C++ source that registers
 # the resources with the Win32 stand-in (winapi/), which serves them through
 # FindResourceA, LoadBitmapA, LoadImageA, LoadCursorA, LoadStringA and the like.
-# The target must link `winapi`.
+# The target must link `winapi`. Give a plug-in's object library
+# (`<name>_obj`), so that its tests carry the resources too, and leave
+# RESOURCES out of qp_add_plugin, which would add the script a second time.
 include_guard(GLOBAL)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(QP_RC2CPP ${CMAKE_CURRENT_LIST_DIR}/../winapi/rc2cpp.py)

@@ -125,6 +125,35 @@ void register_builtin_class(const char *name, WNDPROC proc, HBRUSH background) {
     state().classes[lower(name)] = wc;
 }
 
+// Draws a child window's frame into its top-level window: a line in the
+// window-frame colour, and the rest of a thicker frame in the button face.
+void paint_frame(Window *w) {
+    if (is_top_level(w) || !IsWindowVisible(w->self)) return;
+    int f = frame_width(w->style);
+    if (!f) return;
+    Window *top = top_level(w);
+    Window *parent = window(w->parent);
+    if (!top || !parent) return;
+    POINT o = client_origin_in_top(parent);
+    RECT r = w->rect;
+    OffsetRect(&r, o.x, o.y);
+    RECT clip = client_rect(parent);
+    OffsetRect(&clip, o.x, o.y);
+    RECT inner = client_in_window(w);
+    OffsetRect(&inner, r.left, r.top);
+    COLORREF line = GetSysColor(COLOR_WINDOWFRAME), face = GetSysColor(COLOR_BTNFACE);
+    Target t;
+    t.s = &top->surface;
+    RECT all{0, 0, top->surface.w, top->surface.h};
+    IntersectRect(&t.clip, &clip, &all);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            if (x >= inner.left && x < inner.right && y >= inner.top && y < inner.bottom) continue;
+            bool edge = x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1;
+            t.put(x, y, edge ? line : face);
+        }
+}
+
 }  // namespace winapi
 
 using namespace winapi;
@@ -147,6 +176,7 @@ void after_geometry_change(Window *w, RECT old_client, POINT old_origin, bool re
     bool sized = c.right != old_client.right || c.bottom != old_client.bottom;
     bool moved = o.x != old_origin.x || o.y != old_origin.y;
     if (repaint && sized) invalidate(w, nullptr, true);  // a move alone keeps the pixels
+    if (sized || moved) paint_frame(w);
     if (sized) {
         SendMessageA(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right, c.bottom));
         if (!window(h)) return;
@@ -430,7 +460,10 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD styl
     if (!(wp = window(h))) return nullptr;
     POINT o = origin_for_move(wp);
     SendMessageA(h, WM_MOVE, 0, MAKELPARAM(o.x, o.y));
-    if ((wp = window(h)) && (wp->style & WS_VISIBLE)) invalidate(wp, nullptr, true);
+    if ((wp = window(h)) && (wp->style & WS_VISIBLE)) {
+        invalidate(wp, nullptr, true);
+        paint_frame(wp);
+    }
     return window(h) ? h : nullptr;
 }
 
@@ -477,7 +510,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             w->style |= WS_VISIBLE;
         else
             w->style &= ~WS_VISIBLE;
-        if (show) invalidate(w, nullptr, true);
+        if (show) {
+            invalidate(w, nullptr, true);
+            paint_frame(w);
+        }
     }
     return was;
 }
@@ -667,6 +703,7 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
     if (hide) w->style &= ~WS_VISIBLE;
     bool repaint = !(flags & SWP_NOREDRAW);
     if (show && repaint) invalidate(w, nullptr, true);
+    if (flags & SWP_FRAMECHANGED) paint_frame(w);
     after_geometry_change(w, old_client, old_origin, repaint);
     return TRUE;
 }
@@ -909,6 +946,7 @@ BOOL RedrawWindow(HWND hwnd, const RECT *r, HRGN, UINT flags) {
     Window *w = window(hwnd);
     if (!w) return FALSE;
     if (flags & RDW_INVALIDATE) invalidate(w, r, (flags & RDW_ERASE) != 0);
+    if ((flags & RDW_INVALIDATE) && (flags & RDW_FRAME)) paint_frame(w);
     if (flags & RDW_VALIDATE) ValidateRect(hwnd, r);
     if (flags & RDW_ALLCHILDREN) {
         std::vector<HWND> kids;

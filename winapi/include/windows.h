@@ -629,7 +629,8 @@ WINAPI_STANDIN BOOL RedrawWindow(HWND hwnd, const RECT *r, HRGN region, UINT fla
 WINAPI_STANDIN HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps);
 WINAPI_STANDIN BOOL EndPaint(HWND hwnd, const PAINTSTRUCT *ps);
 /* A device context on the window's client area (the screen for NULL), drawn
- * over its children; give it back with ReleaseDC. */
+ * over its children; give it back with ReleaseDC. A child's frame is drawn
+ * into its parent when it appears, moves, or is redrawn with RDW_FRAME. */
 WINAPI_STANDIN HDC GetDC(HWND hwnd);
 WINAPI_STANDIN int ReleaseDC(HWND hwnd, HDC hdc);
 
