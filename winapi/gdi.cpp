@@ -269,7 +269,7 @@ using namespace winapi;
 
 // ---- Device contexts ---------------------------------------------------------------
 
-HDC CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const void *) {
+HDC CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const DEVMODEA *) {
     if (!driver || lstrcmpiA(driver, "DISPLAY") != 0) return nullptr;
     return new_dc(Dc::display, nullptr);
 }

@@ -861,7 +861,7 @@ LRESULT DispatchMessageA(const MSG *m) {
     return SendMessageA(m->hwnd, m->message, m->wParam, m->lParam);
 }
 
-DWORD GetMessageTime(void) { return state().message_time; }
+LONG GetMessageTime(void) { return (LONG)state().message_time; }
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     State &s = state();

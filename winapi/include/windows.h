@@ -394,7 +394,7 @@ WINAPI_STANDIN BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
 /* Posts WM_CHAR for the character keys of a WM_KEYDOWN. */
 WINAPI_STANDIN BOOL TranslateMessage(const MSG *msg);
 WINAPI_STANDIN LRESULT DispatchMessageA(const MSG *msg);
-WINAPI_STANDIN DWORD GetMessageTime(void);
+WINAPI_STANDIN LONG GetMessageTime(void);
 
 WINAPI_STANDIN UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse_ms, TIMERPROC proc);
 WINAPI_STANDIN BOOL KillTimer(HWND hwnd, UINT_PTR id);
@@ -882,7 +882,8 @@ typedef struct tagLOGPEN {
  * answer GetDeviceCaps; memory contexts draw into their selected bitmap
  * (a 1 x 1 monochrome one at first, so a bitmap compatible with a fresh memory
  * context is monochrome, as on Windows); window contexts draw into the window. */
-WINAPI_STANDIN HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const void *init);
+typedef struct _devicemodeA DEVMODEA;  /* device settings; the stand-in takes none */
+WINAPI_STANDIN HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA *init);
 WINAPI_STANDIN HDC CreateCompatibleDC(HDC hdc);
 WINAPI_STANDIN BOOL DeleteDC(HDC hdc);
 WINAPI_STANDIN int GetDeviceCaps(HDC hdc, int index);
