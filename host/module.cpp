@@ -32,8 +32,20 @@ void Module::close() {
 bool Module::open(const std::string &path) {
     close();
 #if defined(_WIN32)
-    handle_ = reinterpret_cast<void *>(LoadLibraryA(path.c_str()));
-    if (!handle_) error_ = "cannot load library (error " + std::to_string(GetLastError()) + ")";
+    // A bare name would be looked for beside the program first; a plug-in is
+    // always named by its file.
+    const std::string file = path.find_first_of("/\\:") == std::string::npos ? ".\\" + path : path;
+    handle_ = reinterpret_cast<void *>(LoadLibraryA(file.c_str()));
+    if (!handle_) {
+        const DWORD code = GetLastError();
+        char text[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                       sizeof text, nullptr);
+        error_ = text;
+        while (!error_.empty() && (error_.back() == '\n' || error_.back() == '\r' || error_.back() == '.'))
+            error_.pop_back();
+        error_ += " (error " + std::to_string(code) + ")";
+    }
 #else
     // A name without a slash would be looked up on the library path; a plug-in
     // is always named by its file.
