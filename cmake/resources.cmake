@@ -41,7 +41,10 @@ function(qp_link_winapi_shared target)
   if(WIN32)
     target_link_libraries(${target} PRIVATE winapi)
   else()
+    # Every object, even where the program itself calls nothing of it; a
+    # plain `winapi` link elsewhere (say, by a library of the program) adds none twice.
     set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
-    target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,winapi>" ${CMAKE_DL_LIBS})
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:winapi_objects>)
+    target_link_libraries(${target} PRIVATE winapi ${CMAKE_DL_LIBS})
   endif()
 endfunction()
