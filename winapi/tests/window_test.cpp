@@ -419,10 +419,10 @@ TEST(CriticalSection, NestsAndIsCountedUntilDeleted) {
     EXPECT_EQ(cs.RecursionCount, 2);
     LeaveCriticalSection(&cs);
     LeaveCriticalSection(&cs);
-    EXPECT_DEATH(LeaveCriticalSection(&cs), "") << "leaving a section not entered";
+    EXPECT_DEATH(LeaveCriticalSection(&cs), "left without being entered");
     DeleteCriticalSection(&cs);
     EXPECT_EQ(winapi_test_critical_sections(), 0);
-    EXPECT_DEATH(EnterCriticalSection(&cs), "") << "entering a deleted section";
+    EXPECT_DEATH(EnterCriticalSection(&cs), "after deletion");
 }
 
 }  // namespace
