@@ -98,7 +98,7 @@ POINT client_origin_on_screen(const Window *w) {
     return p;
 }
 
-void invalidate(Window *w, const RECT *r, bool erase) {
+void invalidate(Window *w, const RECT *r, bool erase, int children) {
     RECT c = client_rect(w);
     RECT u = c;
     if (r && !IntersectRect(&u, r, &c)) return;
@@ -109,6 +109,18 @@ void invalidate(Window *w, const RECT *r, bool erase) {
         w->update = u;
     w->invalid = true;
     w->erase = w->erase || erase;
+    w->frame_dirty = !is_top_level(w);  // its parent may paint over the frame first
+    if (children < 0 || (children == 0 && (w->style & WS_CLIPCHILDREN))) return;
+    std::vector<Window *> kids;
+    for (auto &[h, k] : state().windows)
+        if (k->parent == w->self && !is_top_level(k.get())) kids.push_back(k.get());
+    for (Window *k : kids) {
+        RECT part;
+        if (!IntersectRect(&part, &u, &k->rect)) continue;
+        RECT kc = client_in_window(k);
+        OffsetRect(&part, -(k->rect.left + kc.left), -(k->rect.top + kc.top));
+        invalidate(k, &part, erase, children > 0 ? 1 : 0);
+    }
 }
 
 static void sync_surface(Window *w) {
@@ -941,20 +953,28 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT r, BOOL erase) {
     return w->invalid;
 }
 
+// Paints the window, then the children that the update reaches.
+static void update_now(HWND hwnd, int children) {
+    Window *w = window(hwnd);
+    if (!w) return;
+    bool clip = children < 0 || (children == 0 && (w->style & WS_CLIPCHILDREN));
+    if (w->invalid) UpdateWindow(hwnd);
+    if (clip) return;
+    std::vector<HWND> kids;
+    for (auto &[h, k] : state().windows)
+        if (k->parent == hwnd && !is_top_level(k.get())) kids.push_back(k->self);
+    for (HWND k : kids) update_now(k, children > 0 ? 1 : 0);
+}
+
 BOOL RedrawWindow(HWND hwnd, const RECT *r, HRGN, UINT flags) {
     if (!hwnd) return FALSE;
     Window *w = window(hwnd);
     if (!w) return FALSE;
-    if (flags & RDW_INVALIDATE) invalidate(w, r, (flags & RDW_ERASE) != 0);
+    int children = (flags & RDW_ALLCHILDREN) ? 1 : (flags & RDW_NOCHILDREN) ? -1 : 0;
+    if (flags & RDW_INVALIDATE) invalidate(w, r, (flags & RDW_ERASE) != 0, children);
     if ((flags & RDW_INVALIDATE) && (flags & RDW_FRAME)) paint_frame(w);
     if (flags & RDW_VALIDATE) ValidateRect(hwnd, r);
-    if (flags & RDW_ALLCHILDREN) {
-        std::vector<HWND> kids;
-        for (auto &[h, c] : state().windows)
-            if (c->parent == hwnd && !is_top_level(c.get())) kids.push_back(c->self);
-        for (HWND k : kids) RedrawWindow(k, nullptr, nullptr, flags & ~RDW_UPDATENOW);
-    }
-    if ((flags & RDW_UPDATENOW) && (w = window(hwnd)) && w->invalid) UpdateWindow(hwnd);
+    if (flags & RDW_UPDATENOW) update_now(hwnd, children);
     return TRUE;
 }
 
@@ -962,6 +982,10 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     Window *w = window(hwnd);
     if (!w || !ps) return nullptr;
     memset(ps, 0, sizeof *ps);
+    if (w->frame_dirty) {  // the frame of a child that its parent painted over
+        w->frame_dirty = false;
+        paint_frame(w);
+    }
     HDC dc = GetDC(hwnd);
     GdiObject *o = gdi(dc, Kind::dc);
     o->dc.paint = true;
