@@ -9,8 +9,12 @@
 # (`<name>_obj`), so that its tests carry the resources too, and leave
 # RESOURCES out of qp_add_plugin, which would add the script a second time.
 include_guard(GLOBAL)
+# Cached, so that the function works from every directory, not only the one
+# that included this file first.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(QP_RC2CPP ${CMAKE_CURRENT_LIST_DIR}/../winapi/rc2cpp.py)
+set(QP_PYTHON "${Python3_EXECUTABLE}" CACHE INTERNAL "Python for the resource compiler")
+get_filename_component(rc2cpp ${CMAKE_CURRENT_LIST_DIR}/../winapi/rc2cpp.py ABSOLUTE)
+set(QP_RC2CPP "${rc2cpp}" CACHE INTERNAL "The resource compiler for the Win32 stand-in")
 
 function(qp_add_resources target rc)
   get_filename_component(rc_abs ${rc} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
@@ -21,7 +25,7 @@ function(qp_add_resources target rc)
   get_filename_component(stem ${rc} NAME_WE)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${stem}_rc.cpp)
   add_custom_command(OUTPUT ${out}
-    COMMAND ${Python3_EXECUTABLE} ${QP_RC2CPP} ${rc_abs} ${out} --depfile ${out}.d
+    COMMAND ${QP_PYTHON} ${QP_RC2CPP} ${rc_abs} ${out} --depfile ${out}.d
     DEPENDS ${rc_abs} ${QP_RC2CPP}
     DEPFILE ${out}.d
     COMMENT "Compiling ${rc} for the Win32 stand-in"
