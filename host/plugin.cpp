@@ -120,8 +120,17 @@ Filter::Filter(const std::string &path) : path_(path) {
 
 const Setting *Filter::find(const std::string &name) const {
     const std::string want = trim_right(name);
-    for (const Setting &s : settings_)
-        if (equal_nocase(trim_right(s.name), want)) return &s;
+    const Setting *found = nullptr;
+    for (const Setting &s : settings_) {
+        if (!equal_nocase(trim_right(s.name), want)) continue;
+        // A track and a check box may share a name but for trailing blanks.
+        if (found)
+            fail(kBadInput, path_,
+                 "setting " + quoted(name) + " names both " + quoted(found->name) + " and " + quoted(s.name) +
+                     "; give its number from `qhost info` instead");
+        found = &s;
+    }
+    if (found) return found;
     // Raw table bytes too, for names typed in the host's code page.
     for (const Setting &s : settings_) {
         const char *raw = s.is_check ? table_->check_name[s.slot] : table_->track_name[s.slot];

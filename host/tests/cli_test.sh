@@ -49,8 +49,8 @@ check 2 "$libc: is not a plug-in" info "$libc"
 check 2 "is an output plug-in, not a filter" run --filter "$output" --crc
 check 2 "no setting \"Bogus\"" run --filter "$filter:Bogus=1" --crc
 check 2 "\"Size \" = 11 is outside the range -10..10" run --filter "$filter:Size=11" --crc
-check 1 "$filter: reported a failure (frame 0)" run --frames 2 --filter "$filter:Mode=3" --crc
-check 1 "$filter: wrote 1 pixels outside the frames it was lent (frame 0)" run --frames 2 --filter "$filter:Mode=1" --crc
+check 1 "$filter: reported a failure (frame 0)" run --frames 2 --filter "$filter:2=3" --crc
+check 1 "$filter: wrote 1 pixels outside the frames it was lent (frame 0)" run --frames 2 --filter "$filter:2=1" --crc
 # Input
 check 2 "$tmp/short.y4m: frame 1 is truncated (10 of 24 bytes)" run "$tmp/short.y4m" --crc
 check 2 "$tmp/tag.y4m: unknown header tag \"Q9\"" run "$tmp/tag.y4m" --crc

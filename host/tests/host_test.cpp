@@ -451,8 +451,9 @@ TEST(Settings, ByNameOrNumberWithinRange) {
         {"Size=1.5", "not a whole number", 0, 0, 0, 0},
         {"Size=99999999999", "not a whole number", 0, 0, 0, 0},
         {"Swap=2", "expected 0 or 1", 0, 0, 0, 0},
-        {"Sise=1", "no setting \"Sise\" (it has \"強さ\", \"Size \", \"Mode\", \"表示\", \"Swap\")", 0, 0, 0, 0},
-        {"5=1", "no setting \"5\"", 0, 0, 0, 0},
+        {"Sise=1", "no setting \"Sise\" (it has \"強さ\", \"Size \", \"Mode\", \"表示\", \"Swap\", \"Mode \")", 0, 0, 0, 0},
+        {"6=1", "no setting \"6\"", 0, 0, 0, 0},
+        {"Mode=1", "names both \"Mode\" and \"Mode \"; give its number", 0, 0, 0, 0},
         {"Size", "has no '=value'", 0, 0, 0, 0},
     };
     for (const Case &c : cases) {
@@ -540,7 +541,7 @@ TEST(Frames, CallsAreCheckedAndNamed) {
     };
     for (const Case &c : cases) {
         Filter f(QHOST_TEST_FILTER);
-        f.apply("Mode=" + std::to_string(c.mode) + ",Swap=" + std::to_string(c.swap));
+        f.apply("2=" + std::to_string(c.mode) + ",Swap=" + std::to_string(c.swap));
         Frames fr(7, 5);
         fr.set_size(7, 5);
         for (int i = 0; i < 35; ++i) fr.edit()[(i / 7) * fr.max_w() + i % 7] = {short(i), short(-i), short(2 * i)};
@@ -639,7 +640,7 @@ TEST(Export, FilterFailureStopsTheExport) {
     TempDir dir;
     SourceOptions so;
     so.sample_w = 16, so.sample_h = 8, so.sample_frames = 3;
-    Pipeline p(open_source(so), chain_of({"Mode=3"}), -1);
+    Pipeline p(open_source(so), chain_of({"2=3"}), -1);
     OutputPlugin out(QHOST_TEST_OUTPUT);
     std::vector<std::unique_ptr<Sink>> sinks;
     Progress progress(false);

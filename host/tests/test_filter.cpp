@@ -14,15 +14,17 @@ static const char *const track_name[] = {"\x8b\xad\x82\xb3" /* 強さ */, "Size 
 static const int track_default[] = {128, 0, 0};
 static const int track_s[] = {0, -10, 0};
 static const int track_e[] = {256, 10, 4};
-static const char *const check_name[] = {"\x95\x5c\x8e\xa6" /* 表示 */, "Swap"};
-static const int check_default[] = {0, 1};
+// "Mode " shares its name with a track but for the trailing blank, so both
+// are set by number: the "Mode" track is 2.
+static const char *const check_name[] = {"\x95\x5c\x8e\xa6" /* 表示 */, "Swap", "Mode "};
+static const int check_default[] = {0, 1, 0};
 
 static BOOL QP_CDECL func_proc(FILTER *fp, FILTER_PROC_INFO *fpip);
 
 static FILTER_DLL filter = {
     0x00040000, 0, 0, "Test Filter  ",
     3, track_name, track_default, track_s, track_e,
-    2, check_name, check_default,
+    3, check_name, check_default,
     func_proc, nullptr, nullptr, nullptr, nullptr,
     nullptr, nullptr, nullptr, 0,
     "test filter 1.0",
