@@ -109,9 +109,10 @@ void fill(const Target &t, int l, int tp, int r, int b, COLORREF c) {
     r = std::min(r + t.ox, (int)t.clip.right);
     tp = std::max(tp + t.oy, (int)t.clip.top);
     b = std::min(b + t.oy, (int)t.clip.bottom);
+    if (l >= r || tp >= b) return;
     if (t.s->mono) c = to_mono(c);
     c &= 0xFFFFFF;
-    for (int y = tp; y < b; ++y) std::fill_n(&t.s->px[(size_t)y * t.s->w + l], std::max(r - l, 0), c);
+    for (int y = tp; y < b; ++y) std::fill_n(t.s->px.begin() + ((ptrdiff_t)y * t.s->w + l), r - l, c);
 }
 
 void release_selection(HGDIOBJ h) {
@@ -215,28 +216,22 @@ static COLORREF dib_pixel(const BITMAPINFO *bmi, const BYTE *bits, int x, int y)
     int row = h.biHeight < 0 ? y : height - 1 - y;
     size_t stride = (((size_t)h.biWidth * h.biBitCount + 31) / 32) * 4;
     const BYTE *p = bits + stride * row;
-    const RGBQUAD *pal = (const RGBQUAD *)((const BYTE *)bmi + h.biSize);
-    switch (h.biBitCount) {
-    case 32:
-    case 24: {
+    if (h.biBitCount >= 24) {
         const BYTE *q = p + (size_t)x * (h.biBitCount / 8);
         return RGB(q[2], q[1], q[0]);
     }
-    case 8: {
-        const RGBQUAD &c = pal[p[x]];
-        return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
+    unsigned i;
+    switch (h.biBitCount) {
+    case 8: i = p[x]; break;
+    case 4: i = (p[x / 2] >> (x % 2 ? 0 : 4)) & 15; break;
+    case 1: i = (p[x / 8] >> (7 - x % 8)) & 1; break;
+    default: return 0;
     }
-    case 4: {
-        int i = (p[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-        return RGB(pal[i].rgbRed, pal[i].rgbGreen, pal[i].rgbBlue);
-    }
-    case 1: {
-        int i = (p[x / 8] >> (7 - x % 8)) & 1;
-        return RGB(pal[i].rgbRed, pal[i].rgbGreen, pal[i].rgbBlue);
-    }
-    default:
-        return 0;
-    }
+    // An index past the colour table reads as black, not past the table.
+    unsigned colours = h.biClrUsed ? h.biClrUsed : 1u << h.biBitCount;
+    if (i >= colours) return 0;
+    const RGBQUAD &c = ((const RGBQUAD *)((const BYTE *)bmi + h.biSize))[i];
+    return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
 }
 
 static bool dib_supported(const BITMAPINFO *bmi) {
@@ -269,7 +264,7 @@ using namespace winapi;
 
 // ---- Device contexts ---------------------------------------------------------------
 
-HDC CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const void *) {
+HDC CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const DEVMODEA *) {
     if (!driver || lstrcmpiA(driver, "DISPLAY") != 0) return nullptr;
     return new_dc(Dc::display, nullptr);
 }
@@ -663,20 +658,24 @@ BOOL blit(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, 
     COLORREF pat = 0;
     if (rop == PATCOPY && !brush_color((HBRUSH)dd->dc.brush, &pat)) return TRUE;
     if (!dt.s) return TRUE;
-    // Read the whole source block first: source and destination may overlap.
-    std::vector<COLORREF> block((size_t)w * h, CLR_INVALID);
+    // Only the part of the destination inside its clip is touched.
+    int i0 = std::max(0, (int)dt.clip.left - dt.ox - x), i1 = std::min(w, (int)dt.clip.right - dt.ox - x);
+    int j0 = std::max(0, (int)dt.clip.top - dt.oy - y), j1 = std::min(h, (int)dt.clip.bottom - dt.oy - y);
+    if (i0 >= i1 || j0 >= j1) return TRUE;
+    // Read that block of the source first: source and destination may overlap.
+    int bw = i1 - i0;
+    std::vector<COLORREF> block((size_t)bw * (j1 - j0), CLR_INVALID);
     if (sd) {
-        for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i) {
+        for (int j = j0; j < j1; ++j)
+            for (int i = i0; i < i1; ++i) {
                 COLORREF c = st.get(sx + (int)((long long)i * sw / w), sy + (int)((long long)j * sh / h));
                 if (c != CLR_INVALID) c = convert(c, st, sd->dc, dt, dd->dc);
-                block[(size_t)j * w + i] = c;
+                block[(size_t)(j - j0) * bw + (i - i0)] = c;
             }
     }
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) {
-            if (!dt.inside(x + i, y + j)) continue;
-            COLORREF s = block[(size_t)j * w + i];
+    for (int j = j0; j < j1; ++j)
+        for (int i = i0; i < i1; ++i) {
+            COLORREF s = block[(size_t)(j - j0) * bw + (i - i0)];
             if (sd && s == CLR_INVALID) continue;  // outside the source
             dt.put(x + i, y + j, apply_rop(rop, dt.get(x + i, y + j), s, pat));
         }
@@ -705,12 +704,14 @@ int StretchDIBits(HDC hdc, int x, int y, int w, int h, int sx, int sy, int sw, i
     COLORREF pat = 0;
     brush_color((HBRUSH)d->dc.brush, &pat);
     if (t.s) {
-        for (int j = 0; j < h; ++j) {
+        int i0 = std::max(0, (int)t.clip.left - t.ox - x), i1 = std::min(w, (int)t.clip.right - t.ox - x);
+        int j0 = std::max(0, (int)t.clip.top - t.oy - y), j1 = std::min(h, (int)t.clip.bottom - t.oy - y);
+        for (int j = j0; j < j1; ++j) {
             int row = top + (int)((long long)j * sh / h);
             if (row < 0 || row >= height) continue;
-            for (int i = 0; i < w; ++i) {
+            for (int i = i0; i < i1; ++i) {
                 int col = sx + (int)((long long)i * sw / w);
-                if (col < 0 || col >= hd.biWidth || !t.inside(x + i, y + j)) continue;
+                if (col < 0 || col >= hd.biWidth) continue;
                 COLORREF s = dib_pixel(bmi, (const BYTE *)bits, col, row);
                 t.put(x + i, y + j, apply_rop(rop, t.get(x + i, y + j), s, pat));
             }

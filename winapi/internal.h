@@ -125,6 +125,7 @@ struct Window {
     bool invalid = false;      // has an update region (its bounding box below)
     RECT update{0, 0, 0, 0};
     bool erase = false;
+    bool frame_dirty = false;  // a child's frame to draw again at its next paint
     LONG_PTR user_data = 0;
     HBRUSH background = nullptr;
     uint64_t order = 0;        // creation order
@@ -137,7 +138,10 @@ Window *top_level(Window *w);
 RECT client_rect(const Window *w);        // (0, 0, cx, cy)
 POINT client_origin_in_top(const Window *w);  // client (0, 0) in top-level client coords
 POINT client_origin_on_screen(const Window *w);
-void invalidate(Window *w, const RECT *r, bool erase);
+// Adds r (client coordinates; NULL: all) to the window's update area, and to
+// the children under it: always (+1), never (-1), or unless the window has
+// WS_CLIPCHILDREN (0), as RedrawWindow documents.
+void invalidate(Window *w, const RECT *r, bool erase, int children = 0);
 
 struct WindowClass {
     std::string name;

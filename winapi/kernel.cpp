@@ -157,6 +157,12 @@ char *_itoa(int value, char *buffer, int radix) {
 
 static void *const kLive = (void *)&state;
 
+// Misuse that would deadlock or corrupt memory on Windows stops the program here.
+[[noreturn]] static void misuse(const char *what) {
+    fprintf(stderr, "critical section: %s\n", what);
+    abort();
+}
+
 void InitializeCriticalSection(LPCRITICAL_SECTION cs) {
     memset(cs, 0, sizeof *cs);
     cs->DebugInfo = kLive;
@@ -165,13 +171,13 @@ void InitializeCriticalSection(LPCRITICAL_SECTION cs) {
 }
 
 void DeleteCriticalSection(LPCRITICAL_SECTION cs) {
-    if (cs->DebugInfo != kLive) abort();  // never initialised, or deleted twice
+    if (cs->DebugInfo != kLive) misuse("deleted without being initialised, or twice");
     cs->DebugInfo = nullptr;
     --state().critical_sections;
 }
 
 void EnterCriticalSection(LPCRITICAL_SECTION cs) {
-    if (cs->DebugInfo != kLive) abort();
+    if (cs->DebugInfo != kLive) misuse("entered without being initialised, or after deletion");
     ++cs->RecursionCount;
     ++cs->LockCount;
 }
@@ -182,7 +188,7 @@ BOOL TryEnterCriticalSection(LPCRITICAL_SECTION cs) {
 }
 
 void LeaveCriticalSection(LPCRITICAL_SECTION cs) {
-    if (cs->DebugInfo != kLive || cs->RecursionCount <= 0) abort();  // not entered
+    if (cs->DebugInfo != kLive || cs->RecursionCount <= 0) misuse("left without being entered");
     --cs->RecursionCount;
     --cs->LockCount;
 }

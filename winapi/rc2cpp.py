@@ -77,25 +77,27 @@ RT = {'CURSOR': 1, 'BITMAP': 2, 'ICON': 3, 'MENU': 4, 'DIALOG': 5, 'STRING': 6, 
 MEMORY_FLAGS = {'DISCARDABLE', 'PRELOAD', 'LOADONCALL', 'MOVEABLE', 'FIXED', 'PURE', 'IMPURE',
                 'SHARED', 'NONSHARED'}
 
-# Control statements: class, default style, whether the text comes first.
+# Control statements: class, type bits, further default bits, whether those
+# stay when the statement gives a style, whether the text comes first.
+TABSTOP, GROUP, BORDER = 0x00010000, 0x00020000, 0x00800000
 CONTROLS = {
-    'LTEXT': ('STATIC', 0x00020000 | 0x0, True),
-    'RTEXT': ('STATIC', 0x00020000 | 0x2, True),
-    'CTEXT': ('STATIC', 0x00020000 | 0x1, True),
-    'PUSHBUTTON': ('BUTTON', 0x00010000 | 0x0, True),
-    'DEFPUSHBUTTON': ('BUTTON', 0x00010000 | 0x1, True),
-    'CHECKBOX': ('BUTTON', 0x00010000 | 0x2, True),
-    'AUTOCHECKBOX': ('BUTTON', 0x00010000 | 0x3, True),
-    'RADIOBUTTON': ('BUTTON', 0x4, True),
-    'AUTORADIOBUTTON': ('BUTTON', 0x9, True),
-    'STATE3': ('BUTTON', 0x00010000 | 0x5, True),
-    'AUTO3STATE': ('BUTTON', 0x00010000 | 0x6, True),
-    'GROUPBOX': ('BUTTON', 0x7, True),
-    'EDITTEXT': ('EDIT', 0x00010000 | 0x00800000, False),
-    'LISTBOX': ('LISTBOX', 0x00010000 | 0x00800000 | 0x1, False),
-    'COMBOBOX': ('COMBOBOX', 0x00010000, False),
-    'SCROLLBAR': ('SCROLLBAR', 0, False),
-    'ICON': ('STATIC', 0x3, True),
+    'LTEXT': ('STATIC', 0x0, GROUP, False, True),
+    'RTEXT': ('STATIC', 0x2, GROUP, False, True),
+    'CTEXT': ('STATIC', 0x1, GROUP, False, True),
+    'PUSHBUTTON': ('BUTTON', 0x0, TABSTOP, True, True),
+    'DEFPUSHBUTTON': ('BUTTON', 0x1, TABSTOP, True, True),
+    'CHECKBOX': ('BUTTON', 0x2, TABSTOP, True, True),
+    'AUTOCHECKBOX': ('BUTTON', 0x3, TABSTOP, True, True),
+    'STATE3': ('BUTTON', 0x5, TABSTOP, True, True),
+    'AUTO3STATE': ('BUTTON', 0x6, TABSTOP, True, True),
+    'RADIOBUTTON': ('BUTTON', 0x4, TABSTOP, False, True),
+    'AUTORADIOBUTTON': ('BUTTON', 0x9, TABSTOP, False, True),
+    'GROUPBOX': ('BUTTON', 0x7, 0, True, True),
+    'EDITTEXT': ('EDIT', 0x0, BORDER | TABSTOP, True, False),
+    'LISTBOX': ('LISTBOX', 0x1, BORDER, True, False),
+    'COMBOBOX': ('COMBOBOX', 0x0, 0x1 | TABSTOP, False, False),
+    'SCROLLBAR': ('SCROLLBAR', 0x0, 0, True, False),
+    'ICON': ('STATIC', 0x3, 0, True, True),
 }
 CLASS_ATOMS = {'BUTTON': 0x80, 'EDIT': 0x81, 'STATIC': 0x82, 'LISTBOX': 0x83, 'SCROLLBAR': 0x84,
                'COMBOBOX': 0x85}
@@ -505,6 +507,7 @@ class Script:
             return f.read()
 
     def raw_block(self):
+        # Numbers are 16-bit words, or 32-bit with an L suffix; strings are bytes.
         self.begin()
         out = b''
         while not self.is_end():
@@ -514,8 +517,9 @@ class Script:
             elif val == ',':
                 self.take()
             else:
+                wide = kind == 'num' and val.upper().endswith('L')
                 v = self.expr()
-                out += struct.pack('<h' if -32768 <= v < 32768 else '<I', v & 0xFFFFFFFF if v >= 32768 else v)
+                out += struct.pack('<I', v & 0xFFFFFFFF) if wide else struct.pack('<H', v & 0xFFFF)
         self.end()
         return out
 
@@ -575,10 +579,11 @@ class Script:
     # -- menus
     def menu(self, name, ex):
         if ex:
-            out = struct.pack('<HHI', 1, 4, 0) + self.menuex_items()
+            out = bytearray(struct.pack('<HHI', 1, 4, 0))
+            self.menuex_items(out)
         else:
             out = struct.pack('<HH', 0, 0) + self.menu_items()
-        self.resources.append((RT['MENU'], name, out))
+        self.resources.append((RT['MENU'], name, bytes(out)))
 
     def menu_options(self):
         flags = 0
@@ -626,7 +631,8 @@ class Script:
                 out += sub
         return out
 
-    def menuex_items(self):
+    def menuex_items(self, out):
+        # Items start on 32-bit boundaries of the resource; a popup's help id too.
         self.begin()
         items = []
         while not self.is_end():
@@ -637,20 +643,23 @@ class Script:
             while self.accept(','):
                 vals.append(self.expr() if self.peek()[1] != ',' else 0)
             mid, ftype, fstate, help_id = (vals + [0, 0, 0, 0])[:4]
-            sub = self.menuex_items() if w == 'POPUP' else None
-            items.append((ftype, fstate, mid, text, sub, help_id))
+            start = self.i
+            if w == 'POPUP':
+                self.skip_block()
+            items.append((w == 'POPUP', start, ftype, fstate, mid, text, help_id))
+        end = self.i
+        for k, (popup, start, ftype, fstate, mid, text, help_id) in enumerate(items):
+            out += b'\0' * (-len(out) % 4)
+            res = (0x80 if k == len(items) - 1 else 0) | (0x01 if popup else 0)
+            out += struct.pack('<IIIH', ftype & 0xFFFFFFFF, fstate & 0xFFFFFFFF, mid & 0xFFFFFFFF, res)
+            out += text.encode('utf-16-le') + b'\0\0'
+            if popup:
+                out += b'\0' * (-len(out) % 4)
+                out += struct.pack('<I', help_id & 0xFFFFFFFF)
+                self.i = start
+                self.menuex_items(out)
+        self.i = end
         self.end()
-        out = b''
-        for k, (ftype, fstate, mid, text, sub, help_id) in enumerate(items):
-            res = (0x80 if k == len(items) - 1 else 0) | (0x01 if sub is not None else 0)
-            item = struct.pack('<IIIH', ftype & 0xFFFFFFFF, fstate & 0xFFFFFFFF, mid & 0xFFFFFFFF, res)
-            item += text.encode('utf-16-le') + b'\0\0'
-            item += b'\0' * (-len(item) % 4)
-            if sub is not None:
-                item += struct.pack('<I', help_id)
-                item += sub
-            out += item
-        return out
 
     # -- dialogs
     def dialog(self, name, ex):
@@ -659,7 +668,7 @@ class Script:
         help_id = 0
         if ex and self.accept(','):
             help_id = self.expr()
-        style, style_set = 0x80000000 | 0x00080000 | 0x00C00000 | 0x00800000, False  # WS_POPUP|WS_SYSMENU|WS_CAPTION
+        style, style_set = 0x80000000 | 0x00800000 | 0x00080000, False  # WS_POPUP | WS_BORDER | WS_SYSMENU
         ex_style, caption, font, menu, cls = 0, '', None, None, None
         while not self.is_begin():
             w = self.word()
@@ -717,13 +726,14 @@ class Script:
         while not self.is_end():
             w = self.word()
             self.take()
-            text, help_id, ex_style = '', 0, 0
+            text, help_id, ex_style, quoted = '', 0, 0, False
             if w == 'CONTROL':
                 text = self.name_or_text()
                 self.comma()
                 cid = self.expr(); self.comma()
                 kind, val = self.take()
                 cls = unquote(val).upper() if kind == 'str' else val.upper()
+                quoted = kind == 'str'
                 self.comma()
                 style = self.style_expr(0x50000000)
                 self.comma()
@@ -733,22 +743,29 @@ class Script:
                     if self.accept(','):
                         help_id = self.expr()
             elif w in CONTROLS:
-                cls, default, has_text = CONTROLS[w]
+                cls, kind_bits, extra, keep, has_text = CONTROLS[w]
                 if has_text:
                     text = self.name_or_text()
                     self.comma()
                 cid = self.expr(); self.comma()
-                x, y, cx, cy = self.four()
-                style = 0x50000000 | default
+                if w == 'ICON':  # the size is optional
+                    x = self.expr(); self.comma(); y = self.expr()
+                    cx = cy = 0
+                    if self.peek()[1] == ',' and self.peek(1)[1] != ',':
+                        self.take(); cx = self.expr(); self.comma(); cy = self.expr()
+                else:
+                    x, y, cx, cy = self.four()
+                style = 0x50000000 | kind_bits | extra
                 if self.accept(','):
-                    style = self.style_expr(style)
+                    style = self.style_expr(0x50000000 | kind_bits | (extra if keep else 0))
                     if self.accept(','):
                         ex_style = self.expr()
                         if self.accept(','):
                             help_id = self.expr()
             else:
                 raise RcError(f'unexpected {w} among dialog controls')
-            cls_bytes = struct.pack('<HH', 0xFFFF, CLASS_ATOMS[cls]) if cls in CLASS_ATOMS else sz_or_ord(cls)
+            atom = cls in CLASS_ATOMS and not quoted  # a quoted class name stays a name
+            cls_bytes = struct.pack('<HH', 0xFFFF, CLASS_ATOMS[cls]) if atom else sz_or_ord(cls)
             title = sz_or_ord(text) if isinstance(text, int) else text.encode('utf-16-le') + b'\0\0'
             if ex:
                 item = struct.pack('<IIIhhhhI', help_id, ex_style & 0xFFFFFFFF, style & 0xFFFFFFFF, x, y, cx, cy,

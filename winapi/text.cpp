@@ -121,18 +121,6 @@ BOOL winapi_test_render_window(HWND hwnd, COLORREF *out, int width, int height) 
         for (int x = 0; x < c.right; ++x)
             if (cx + x < width && cy + y < height)
                 out[(size_t)(cy + y) * width + cx + x] = w->surface.px[(size_t)y * w->surface.w + x];
-    // Children's borders over the client area.
-    for (auto &[h, k] : state().windows) {
-        if (k->parent != hwnd || !(k->style & WS_CHILD) || !(k->style & WS_VISIBLE)) continue;
-        if (!(k->style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME))) continue;
-        RECT r = k->rect;
-        OffsetRect(&r, cx, cy);
-        COLORREF sh = GetSysColor(COLOR_BTNSHADOW);
-        fill(r.left, r.top, r.right, r.top + 1, sh);
-        fill(r.left, r.bottom - 1, r.right, r.bottom, sh);
-        fill(r.left, r.top, r.left + 1, r.bottom, sh);
-        fill(r.right - 1, r.top, r.right, r.bottom, sh);
-    }
     const ScrollBar &b = w->bars[SB_HORZ];
     if (b.shown) {
         int s = GetSystemMetrics(SM_CYHSCROLL);

@@ -98,7 +98,7 @@ POINT client_origin_on_screen(const Window *w) {
     return p;
 }
 
-void invalidate(Window *w, const RECT *r, bool erase) {
+void invalidate(Window *w, const RECT *r, bool erase, int children) {
     RECT c = client_rect(w);
     RECT u = c;
     if (r && !IntersectRect(&u, r, &c)) return;
@@ -109,6 +109,18 @@ void invalidate(Window *w, const RECT *r, bool erase) {
         w->update = u;
     w->invalid = true;
     w->erase = w->erase || erase;
+    w->frame_dirty = !is_top_level(w);  // its parent may paint over the frame first
+    if (children < 0 || (children == 0 && (w->style & WS_CLIPCHILDREN))) return;
+    std::vector<Window *> kids;
+    for (auto &[h, k] : state().windows)
+        if (k->parent == w->self && !is_top_level(k.get())) kids.push_back(k.get());
+    for (Window *k : kids) {
+        RECT part;
+        if (!IntersectRect(&part, &u, &k->rect)) continue;
+        RECT kc = client_in_window(k);
+        OffsetRect(&part, -(k->rect.left + kc.left), -(k->rect.top + kc.top));
+        invalidate(k, &part, erase, children > 0 ? 1 : 0);
+    }
 }
 
 static void sync_surface(Window *w) {
@@ -123,6 +135,35 @@ void register_builtin_class(const char *name, WNDPROC proc, HBRUSH background) {
     wc.proc = proc;
     wc.background = background;
     state().classes[lower(name)] = wc;
+}
+
+// Draws a child window's frame into its top-level window: a line in the
+// window-frame colour, and the rest of a thicker frame in the button face.
+void paint_frame(Window *w) {
+    if (is_top_level(w) || !IsWindowVisible(w->self)) return;
+    int f = frame_width(w->style);
+    if (!f) return;
+    Window *top = top_level(w);
+    Window *parent = window(w->parent);
+    if (!top || !parent) return;
+    POINT o = client_origin_in_top(parent);
+    RECT r = w->rect;
+    OffsetRect(&r, o.x, o.y);
+    RECT clip = client_rect(parent);
+    OffsetRect(&clip, o.x, o.y);
+    RECT inner = client_in_window(w);
+    OffsetRect(&inner, r.left, r.top);
+    COLORREF line = GetSysColor(COLOR_WINDOWFRAME), face = GetSysColor(COLOR_BTNFACE);
+    Target t;
+    t.s = &top->surface;
+    RECT all{0, 0, top->surface.w, top->surface.h};
+    IntersectRect(&t.clip, &clip, &all);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            if (x >= inner.left && x < inner.right && y >= inner.top && y < inner.bottom) continue;
+            bool edge = x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1;
+            t.put(x, y, edge ? line : face);
+        }
 }
 
 }  // namespace winapi
@@ -146,7 +187,8 @@ void after_geometry_change(Window *w, RECT old_client, POINT old_origin, bool re
                                              : client_origin_on_screen(w);
     bool sized = c.right != old_client.right || c.bottom != old_client.bottom;
     bool moved = o.x != old_origin.x || o.y != old_origin.y;
-    if (repaint) invalidate(w, nullptr, true);
+    if (repaint && sized) invalidate(w, nullptr, true);  // a move alone keeps the pixels
+    if (sized || moved) paint_frame(w);
     if (sized) {
         SendMessageA(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right, c.bottom));
         if (!window(h)) return;
@@ -430,7 +472,10 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD styl
     if (!(wp = window(h))) return nullptr;
     POINT o = origin_for_move(wp);
     SendMessageA(h, WM_MOVE, 0, MAKELPARAM(o.x, o.y));
-    if ((wp = window(h)) && (wp->style & WS_VISIBLE)) invalidate(wp, nullptr, true);
+    if ((wp = window(h)) && (wp->style & WS_VISIBLE)) {
+        invalidate(wp, nullptr, true);
+        paint_frame(wp);
+    }
     return window(h) ? h : nullptr;
 }
 
@@ -477,7 +522,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
             w->style |= WS_VISIBLE;
         else
             w->style &= ~WS_VISIBLE;
-        if (show) invalidate(w, nullptr, true);
+        if (show) {
+            invalidate(w, nullptr, true);
+            paint_frame(w);
+        }
     }
     return was;
 }
@@ -665,8 +713,9 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
     w->rect = r;
     if (show) w->style |= WS_VISIBLE;
     if (hide) w->style &= ~WS_VISIBLE;
-    RECT new_client = client_rect(w);
-    bool repaint = !(flags & SWP_NOREDRAW) && (show || !EqualRect(&old_client, &new_client));
+    bool repaint = !(flags & SWP_NOREDRAW);
+    if (show && repaint) invalidate(w, nullptr, true);
+    if (flags & SWP_FRAMECHANGED) paint_frame(w);
     after_geometry_change(w, old_client, old_origin, repaint);
     return TRUE;
 }
@@ -824,7 +873,7 @@ LRESULT DispatchMessageA(const MSG *m) {
     return SendMessageA(m->hwnd, m->message, m->wParam, m->lParam);
 }
 
-DWORD GetMessageTime(void) { return state().message_time; }
+LONG GetMessageTime(void) { return (LONG)state().message_time; }
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     State &s = state();
@@ -904,19 +953,28 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT r, BOOL erase) {
     return w->invalid;
 }
 
+// Paints the window, then the children that the update reaches.
+static void update_now(HWND hwnd, int children) {
+    Window *w = window(hwnd);
+    if (!w) return;
+    bool clip = children < 0 || (children == 0 && (w->style & WS_CLIPCHILDREN));
+    if (w->invalid) UpdateWindow(hwnd);
+    if (clip) return;
+    std::vector<HWND> kids;
+    for (auto &[h, k] : state().windows)
+        if (k->parent == hwnd && !is_top_level(k.get())) kids.push_back(k->self);
+    for (HWND k : kids) update_now(k, children > 0 ? 1 : 0);
+}
+
 BOOL RedrawWindow(HWND hwnd, const RECT *r, HRGN, UINT flags) {
     if (!hwnd) return FALSE;
     Window *w = window(hwnd);
     if (!w) return FALSE;
-    if (flags & RDW_INVALIDATE) invalidate(w, r, (flags & RDW_ERASE) != 0);
+    int children = (flags & RDW_ALLCHILDREN) ? 1 : (flags & RDW_NOCHILDREN) ? -1 : 0;
+    if (flags & RDW_INVALIDATE) invalidate(w, r, (flags & RDW_ERASE) != 0, children);
+    if ((flags & RDW_INVALIDATE) && (flags & RDW_FRAME)) paint_frame(w);
     if (flags & RDW_VALIDATE) ValidateRect(hwnd, r);
-    if (flags & RDW_ALLCHILDREN) {
-        std::vector<HWND> kids;
-        for (auto &[h, c] : state().windows)
-            if (c->parent == hwnd && !is_top_level(c.get())) kids.push_back(c->self);
-        for (HWND k : kids) RedrawWindow(k, nullptr, nullptr, flags & ~RDW_UPDATENOW);
-    }
-    if ((flags & RDW_UPDATENOW) && (w = window(hwnd)) && w->invalid) UpdateWindow(hwnd);
+    if (flags & RDW_UPDATENOW) update_now(hwnd, children);
     return TRUE;
 }
 
@@ -924,6 +982,10 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     Window *w = window(hwnd);
     if (!w || !ps) return nullptr;
     memset(ps, 0, sizeof *ps);
+    if (w->frame_dirty) {  // the frame of a child that its parent painted over
+        w->frame_dirty = false;
+        paint_frame(w);
+    }
     HDC dc = GetDC(hwnd);
     GdiObject *o = gdi(dc, Kind::dc);
     o->dc.paint = true;

@@ -394,7 +394,7 @@ WINAPI_STANDIN BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
 /* Posts WM_CHAR for the character keys of a WM_KEYDOWN. */
 WINAPI_STANDIN BOOL TranslateMessage(const MSG *msg);
 WINAPI_STANDIN LRESULT DispatchMessageA(const MSG *msg);
-WINAPI_STANDIN DWORD GetMessageTime(void);
+WINAPI_STANDIN LONG GetMessageTime(void);
 
 WINAPI_STANDIN UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse_ms, TIMERPROC proc);
 WINAPI_STANDIN BOOL KillTimer(HWND hwnd, UINT_PTR id);
@@ -597,7 +597,8 @@ WINAPI_STANDIN int GetWindowTextLengthA(HWND hwnd);
 WINAPI_STANDIN BOOL GetWindowRect(HWND hwnd, LPRECT r);
 WINAPI_STANDIN BOOL GetClientRect(HWND hwnd, LPRECT r);
 /* Sends WM_SIZE at once when the size changes (none when it stays) and WM_MOVE
- * when the position changes; repaint invalidates the whole window. A child's
+ * when the position changes; with repaint a size change invalidates the whole
+ * window (a move alone keeps its pixels). A child's
  * x and y are in its parent's client coordinates. */
 WINAPI_STANDIN BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 WINAPI_STANDIN BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
@@ -628,7 +629,8 @@ WINAPI_STANDIN BOOL RedrawWindow(HWND hwnd, const RECT *r, HRGN region, UINT fla
 WINAPI_STANDIN HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps);
 WINAPI_STANDIN BOOL EndPaint(HWND hwnd, const PAINTSTRUCT *ps);
 /* A device context on the window's client area (the screen for NULL), drawn
- * over its children; give it back with ReleaseDC. */
+ * over its children; give it back with ReleaseDC. A child's frame is drawn
+ * into its parent when it appears, moves, or is redrawn with RDW_FRAME. */
 WINAPI_STANDIN HDC GetDC(HWND hwnd);
 WINAPI_STANDIN int ReleaseDC(HWND hwnd, HDC hdc);
 
@@ -880,7 +882,8 @@ typedef struct tagLOGPEN {
  * answer GetDeviceCaps; memory contexts draw into their selected bitmap
  * (a 1 x 1 monochrome one at first, so a bitmap compatible with a fresh memory
  * context is monochrome, as on Windows); window contexts draw into the window. */
-WINAPI_STANDIN HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const void *init);
+typedef struct _devicemodeA DEVMODEA;  /* device settings; the stand-in takes none */
+WINAPI_STANDIN HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA *init);
 WINAPI_STANDIN HDC CreateCompatibleDC(HDC hdc);
 WINAPI_STANDIN BOOL DeleteDC(HDC hdc);
 WINAPI_STANDIN int GetDeviceCaps(HDC hdc, int index);

@@ -130,6 +130,29 @@ TEST_F(Toolbar, TooltipTextComesFromTheParentsNotification) {
     EXPECT_NE((HWND)SendMessageA(toolbar_, TB_GETTOOLTIPS, 0, 0), nullptr);
 }
 
+TEST_F(Toolbar, RedrawingItErasesWhatTheParentDrewOverIt) {
+    winapi_test_pump(0);
+    const COLORREF frame = winapi_test_pixel(panel_, 40, 0), face = winapi_test_pixel(panel_, 120, 10);
+    EXPECT_EQ(frame, GetSysColor(COLOR_WINDOWFRAME));
+    EXPECT_EQ(face, GetSysColor(COLOR_BTNFACE));
+    // A marker drawn through the parent's context covers the toolbar, frame included.
+    HDC dc = GetDC(panel_);
+    RECT marker{100, 0, 128, 28};
+    FillRect(dc, &marker, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    ReleaseDC(panel_, dc);
+    EXPECT_EQ(winapi_test_pixel(panel_, 110, 0), 0u);
+    EXPECT_EQ(winapi_test_pixel(panel_, 110, 10), 0u);
+    RECT r;
+    GetClientRect(toolbar_, &r);
+    r.left = 99;
+    r.right = 127;
+    r.bottom += 1;
+    RedrawWindow(toolbar_, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+    EXPECT_EQ(winapi_test_pixel(panel_, 110, 0), frame);
+    EXPECT_EQ(winapi_test_pixel(panel_, 110, 10), face);
+    EXPECT_EQ(winapi_test_pixel(panel_, 110, 27), face);
+}
+
 TEST(ImageList, MaskedImagesDrawWithTransparency) {
     winapi_test_reset();
     HIMAGELIST il = ImageList_Create(2, 2, ILC_MASK, 1, 0);

@@ -250,6 +250,23 @@ TEST_F(Gdi, StretchDIBitsReadsBottomUpRowsWithPadding) {
     ReleaseDC(h, dc);
 }
 
+TEST_F(Gdi, PaletteIndicesPastTheColourTableReadAsBlack) {
+    HWND h = window(4, 1);
+    HDC dc = GetDC(h);
+    clear(dc, 4, 1, kFace);
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[2];
+    } bmi{};
+    bmi.header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 4, 1, 1, 8, BI_RGB, 0, 0, 0, 2, 0};
+    bmi.colours[0] = RGBQUAD{0, 0, 9, 0};
+    bmi.colours[1] = RGBQUAD{0, 9, 0, 0};
+    const unsigned char bits[4] = {0, 1, 2, 255};
+    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 1, 0, 0, 4, 1, bits, (const BITMAPINFO *)&bmi, DIB_RGB_COLORS, SRCCOPY), 1);
+    EXPECT_EQ(picture(h, 4, 1, {{RGB(9, 0, 0), 'r'}, {RGB(0, 9, 0), 'g'}, {0, 'K'}}), "rgKK\n");
+    ReleaseDC(h, dc);
+}
+
 TEST_F(Gdi, PaintContextsAreClippedToTheInvalidArea) {
     HWND h = window(4, 4);
     winapi_test_pump(0);

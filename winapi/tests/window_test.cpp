@@ -264,6 +264,41 @@ TEST_F(Windows, PaintIsGeneratedUntilValidated) {
     EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
 }
 
+TEST_F(Windows, InvalidatingAParentReachesTheChildrenUnderIt) {
+    struct Case {
+        const char *what;
+        DWORD parent_style;
+        RECT area;
+        UINT redraw_flags;  // 0: InvalidateRect
+        bool child_invalid;
+        RECT child_update;
+    } cases[] = {
+        {"all", 0, {0, 0, 400, 200}, 0, true, {0, 0, 48, 28}},
+        {"part, in the child's client coordinates", 0, {0, 0, 30, 40}, 0, true, {0, 0, 19, 19}},
+        {"beside the child", 0, {200, 0, 300, 100}, 0, false, {}},
+        {"parent clips its children", WS_CLIPCHILDREN, {0, 0, 400, 200}, 0, false, {}},
+        {"RDW_ALLCHILDREN despite clipping", WS_CLIPCHILDREN, {0, 0, 400, 200},
+         RDW_INVALIDATE | RDW_ALLCHILDREN, true, {0, 0, 48, 28}},
+        {"RDW_NOCHILDREN", 0, {0, 0, 400, 200}, RDW_INVALIDATE | RDW_NOCHILDREN, false, {}},
+    };
+    for (const Case &k : cases) {
+        HWND p = panel(WS_OVERLAPPED | WS_VISIBLE | k.parent_style);
+        HWND c = CreateWindowExA(0, "Record", nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 20, 50, 30, p,
+                                 nullptr, nullptr, nullptr);
+        winapi_test_pump(0);
+        if (k.redraw_flags)
+            RedrawWindow(p, &k.area, nullptr, k.redraw_flags);
+        else
+            InvalidateRect(p, &k.area, TRUE);
+        RECT u;
+        EXPECT_EQ(GetUpdateRect(c, &u, FALSE), k.child_invalid) << k.what;
+        if (k.child_invalid) {
+            EXPECT_TRUE(EqualRect(&u, &k.child_update)) << k.what;
+        }
+        DestroyWindow(p);
+    }
+}
+
 TEST_F(Windows, TitleGoesThroughTheWindowProcedure) {
     HWND h = panel();
     g_seen.clear();
@@ -403,6 +438,26 @@ TEST_F(Windows, StringHelpersFollowTheWindowsRules) {
     } itoa_cases[] = {{-1, 10, "-1"}, {0, 10, "0"}, {2147483647, 10, "2147483647"},
                       {-2147483647 - 1, 10, "-2147483648"}, {255, 16, "ff"}, {-1, 16, "ffffffff"}};
     for (const Itoa &k : itoa_cases) EXPECT_STREQ(_itoa(k.v, buf, k.radix), k.want);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CriticalSection, NestsAndIsCountedUntilDeleted) {
+    winapi_test_reset();
+    CRITICAL_SECTION cs;
+    InitializeCriticalSection(&cs);
+    EXPECT_EQ(winapi_test_critical_sections(), 1);
+    EnterCriticalSection(&cs);
+    EnterCriticalSection(&cs);
+    EXPECT_EQ(cs.RecursionCount, 2);
+    LeaveCriticalSection(&cs);
+    LeaveCriticalSection(&cs);
+    EXPECT_DEATH(LeaveCriticalSection(&cs), "left without being entered");
+    DeleteCriticalSection(&cs);
+    EXPECT_EQ(winapi_test_critical_sections(), 0);
+    EXPECT_DEATH(EnterCriticalSection(&cs), "after deletion");
 }
 
 }  // namespace
