@@ -226,6 +226,9 @@ void on_exit(HWND hwnd) {
     if (P.dialog_open) SendMessageA(P.dialog_hwnd, WM_CLOSE, 0, 0);
     P.painting = 0;
     clear_scroll_loops();
+    // A message that a repaint put off must not come back once everything it
+    // would draw with is gone.
+    KillTimer(hwnd, kDeferTimer);
     delete_back_buffer();
     DeleteCriticalSection(&P.paint_lock);
     ImageList_Destroy(P.wheel_images);
