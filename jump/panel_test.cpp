@@ -527,6 +527,21 @@ TEST_F(PanelTest, ExitInThePumpEndsTheRepaintAndStillShutsDown) {
     EXPECT_NE(read_ini().find("frnum=1"), std::string::npos);
 }
 
+TEST_F(PanelTest, MessagePutOffKeepsItsParameter) {
+    for (UINT msg : std::initializer_list<UINT>{WM_HOST_UPDATE, WM_HOST_VIDEO_OPEN, WM_HOST_VIDEO_CLOSE, WM_SIZE,
+                                                WM_JUMP_FINISH_SCROLL}) {
+        restart();
+        v.current = 500;
+        open();
+        v.frames = 1200;  // the update repaints only for a new frame count
+        PostMessageA(hwnd, msg, 0x1234, 0);
+        repaint_strip(hwnd, &g_filter, P.window_dc, &v);
+        EXPECT_EQ(P.deferred_msg, msg);
+        EXPECT_EQ(P.deferred_wparam, 0x1234u) << msg;
+        send(WM_HOST_EXIT);
+    }
+}
+
 TEST_F(PanelTest, MessagePutOffBeforeExitDoesNotComeBackAfterIt) {
     // Each of these, put off by a repaint, would draw with what the exit has
     // already released if its timer still fired.
