@@ -7,9 +7,14 @@
 function(qp_add_plugin name ext)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "ENTRY" "SOURCES;RESOURCES;LIBS")
   add_library(${name}_obj OBJECT ${arg_SOURCES})
+  # Nothing at the boundary may throw; without unwinding tables and type
+  # information a DLL carries none of the C++ runtime's machinery for them.
+  target_compile_options(${name}_obj PRIVATE -fno-exceptions -fno-rtti)
   target_link_libraries(${name}_obj PUBLIC ${arg_LIBS})
   if(WIN32)
     add_library(${name} MODULE $<TARGET_OBJECTS:${name}_obj> ${arg_RESOURCES})
+    # The product ships without a symbol table; exports are not symbols.
+    target_link_options(${name} PRIVATE -s)
   else()
     add_library(${name} MODULE $<TARGET_OBJECTS:${name}_obj>)
     target_link_options(${name} PRIVATE -Wl,--no-undefined)

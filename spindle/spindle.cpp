@@ -877,6 +877,7 @@ bool has_avx512() { return __builtin_cpu_supports("avx512f") && __builtin_cpu_su
 
 spindle_resample_fn best_variant() {
 #if SPINDLE_X86
+    __builtin_cpu_init();  // may run before the runtime's own start-up
     if (has_avx512()) return resample_avx512;
     if (__builtin_cpu_supports("avx2")) return resample_avx2;
     if (__builtin_cpu_supports("sse2")) return resample_sse2;
@@ -884,11 +885,13 @@ spindle_resample_fn best_variant() {
     return resample_plain;
 }
 
+// Chosen once, when the library loads.
+const spindle_resample_fn best_resample = best_variant();
+
 }  // namespace
 
 void spindle_resample(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h, const spindle_params *p) {
-    static const spindle_resample_fn best = best_variant();
-    best(dst, src, pitch, w, h, p);
+    best_resample(dst, src, pitch, w, h, p);
 }
 
 int spindle_variants(spindle_variant *out, int max) {

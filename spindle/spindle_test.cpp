@@ -278,6 +278,20 @@ TEST(SpindleResample, RotatedMappings) {
         EXPECT_EQ(k.out().at(w / 2, h / 2 + 1), k.source.at(19, 10));
     }
     {
+        // 30 degrees (sin 128, cos 222), window = output: left of the centre
+        // U = t8(-222) = -27, not -28, so fx = 5; V = t8(-128) = -16, fy = 16.
+        // Only the top-right tap (off_x, off_y - 1) is lit: 3200 * 5 * 16 / 1024.
+        const Call k = run(w, h, w, h, {w, h, 20, 10, w, h, 30}, rot, [](Frame &f) {
+            for (int y = 0; y < 48; ++y)
+                for (int x = 0; x < 64; ++x) f.at(x, y) = kBlack;
+            f.at(20, 9) = {3200, -3200, 640};
+        });
+        EXPECT_EQ(k.out().at(w / 2 - 1, h / 2), (PIXEL_YC{250, -250, 50}));
+        // Above the centre: U = -t8(-128) = 16, V = t8(-222) = -27, so fx = 16,
+        // fy = 5 from (off_x, off_y - 1): the same tap, weighted 16 * (32 - 5).
+        EXPECT_EQ(k.out().at(w / 2, h / 2 - 1), (PIXEL_YC{1350, -1350, 270}));
+    }
+    {
         // U = -1 left of the centre: 1/32 of a pixel left of off_x
         const Call k = run(w, h, w, h, {32, h, 20, 10, 1, h, 0}, rot, paint);
         const PIXEL_YC a = k.source.at(19, 10), b = k.source.at(20, 10);
@@ -308,6 +322,9 @@ TEST(SpindleOutline, InvertsTheWindowOutline) {
          {{30, 25}, {50, 25}, {30, 35}, {50, 35}, {40, 30}, {30, 30}, {40, 25}}},
         {"rotated 90", {0, 0, 40, 30, 20, 10, 90}, 1, -1, {{36, 20}, {35, 25}, {45, 39}, {44, 40}},
          {{35, 20}, {45, 40}, {35, 40}, {45, 20}, {40, 30}, {34, 25}}},
+        // 30 degrees: P(-30, 0) = (40 - 6660 / 256, 30 - 3840 / 256) = (14, 15),
+        // the division truncated toward zero; rounded down it would be (13, 15).
+        {"rotated 30, positions truncated toward zero", {0, 0, 40, 30, 60, 40, 30}, 1, -1, {{14, 15}}, {{13, 15}}},
     };
     for (const auto &k0 : cases) {
         const Call k = run(80, 60, 80, 60, k0.t, {0, 0, k0.rotate, 1, 0, 1, 0});
