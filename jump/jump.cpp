@@ -226,6 +226,9 @@ void on_exit(HWND hwnd) {
     if (P.dialog_open) SendMessageA(P.dialog_hwnd, WM_CLOSE, 0, 0);
     P.painting = 0;
     clear_scroll_loops();
+    // A message that a repaint put off must not come back once everything it
+    // would draw with is gone.
+    KillTimer(hwnd, kDeferTimer);
     delete_back_buffer();
     DeleteCriticalSection(&P.paint_lock);
     ImageList_Destroy(P.wheel_images);
@@ -243,12 +246,12 @@ void on_exit(HWND hwnd) {
 
 void centre_on(int frame) { P.first_frame = centred_first(frame, P.pic_count, P.pic_interval); }
 
-void on_update(HWND hwnd, void *editp, FILTER *fp) {
+void on_update(HWND hwnd, WPARAM wparam, void *editp, FILTER *fp) {
     HOST_FUNC_TABLE &h = host(fp);
     if (h.is_video_open(editp) != 1) return;
     const int c = h.get_frame_count(editp);
     if (c != P.frame_count) {
-        if (deferred(hwnd, WM_HOST_UPDATE, 0)) return;
+        if (deferred(hwnd, WM_HOST_UPDATE, wparam)) return;
         // Keeps the current frame left of the middle by the plain half of N.
         P.first_frame = h.get_current_frame(editp) - (P.pic_count / 2 - 1) * P.pic_interval;
         P.frame_count = c;
@@ -267,8 +270,8 @@ void on_update(HWND hwnd, void *editp, FILTER *fp) {
         draw_current_mark(P.window_dc, cur);
 }
 
-void on_video_open(HWND hwnd, void *editp, FILTER *fp) {
-    if (deferred(hwnd, WM_HOST_VIDEO_OPEN, 0)) return;
+void on_video_open(HWND hwnd, WPARAM wparam, void *editp, FILTER *fp) {
+    if (deferred(hwnd, WM_HOST_VIDEO_OPEN, wparam)) return;
     HOST_FUNC_TABLE &h = host(fp);
     enable_buttons(true);
     centre_on(h.get_current_frame(editp));
@@ -306,8 +309,8 @@ void show_bare_title(HWND hwnd) {
     SetWindowTextA(hwnd, P.title_text);
 }
 
-void on_video_close(HWND hwnd) {
-    if (deferred(hwnd, WM_HOST_VIDEO_CLOSE, 0)) return;
+void on_video_close(HWND hwnd, WPARAM wparam) {
+    if (deferred(hwnd, WM_HOST_VIDEO_CLOSE, wparam)) return;
     enable_buttons(false);
     P.first_frame = 0;
     P.frame_count = 1;
@@ -393,9 +396,9 @@ BOOL QP_CDECL func_WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     switch (message) {
     case WM_HOST_INIT: on_init(hwnd, editp, fp); return FALSE;
     case WM_HOST_EXIT: on_exit(hwnd); return FALSE;
-    case WM_HOST_UPDATE: on_update(hwnd, editp, fp); return FALSE;
-    case WM_HOST_VIDEO_OPEN: on_video_open(hwnd, editp, fp); return FALSE;
-    case WM_HOST_VIDEO_CLOSE: on_video_close(hwnd); return FALSE;
+    case WM_HOST_UPDATE: on_update(hwnd, wparam, editp, fp); return FALSE;
+    case WM_HOST_VIDEO_OPEN: on_video_open(hwnd, wparam, editp, fp); return FALSE;
+    case WM_HOST_VIDEO_CLOSE: on_video_close(hwnd, wparam); return FALSE;
     case WM_HOST_SUSPEND: on_suspend(hwnd); return FALSE;
     case WM_HOST_RESUME: on_resume(hwnd, editp, fp); return FALSE;
     case WM_JUMP_HOST_REDRAW: return TRUE;

@@ -527,6 +527,41 @@ TEST_F(PanelTest, ExitInThePumpEndsTheRepaintAndStillShutsDown) {
     EXPECT_NE(read_ini().find("frnum=1"), std::string::npos);
 }
 
+TEST_F(PanelTest, MessagePutOffKeepsItsParameter) {
+    for (UINT msg : std::initializer_list<UINT>{WM_HOST_UPDATE, WM_HOST_VIDEO_OPEN, WM_HOST_VIDEO_CLOSE, WM_SIZE,
+                                                WM_JUMP_FINISH_SCROLL}) {
+        restart();
+        v.current = 500;
+        open();
+        v.frames = 1200;  // the update repaints only for a new frame count
+        PostMessageA(hwnd, msg, 0x1234, 0);
+        repaint_strip(hwnd, &g_filter, P.window_dc, &v);
+        EXPECT_EQ(P.deferred_msg, msg);
+        EXPECT_EQ(P.deferred_wparam, 0x1234u) << msg;
+        send(WM_HOST_EXIT);
+    }
+}
+
+TEST_F(PanelTest, MessagePutOffBeforeExitDoesNotComeBackAfterIt) {
+    // Each of these, put off by a repaint, would draw with what the exit has
+    // already released if its timer still fired.
+    for (UINT msg : std::initializer_list<UINT>{WM_JUMP_FINISH_SCROLL, WM_SIZE, WM_HOST_VIDEO_OPEN}) {
+        restart();
+        v.current = 500;
+        open();
+        PostMessageA(hwnd, msg, 0, 0);
+        repaint_strip(hwnd, &g_filter, P.window_dc, &v);
+        ASSERT_EQ(winapi_test_timers(), 1) << msg;
+        send(WM_HOST_EXIT);
+        EXPECT_EQ(winapi_test_timers(), 0) << msg;
+        v.fetched.clear();
+        run_timers();
+        EXPECT_TRUE(v.fetched.empty()) << msg;
+        EXPECT_EQ(P.back_dc, nullptr) << msg;
+        EXPECT_EQ(winapi_test_critical_sections(), 0) << msg;
+    }
+}
+
 TEST_F(PanelTest, FinishScrollDefersItselfWhilePainting) {
     v.current = 500;
     open();
