@@ -412,7 +412,8 @@ EDGE_AVX2 void block_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j,
                           const sse2_consts &c4) {
     __m256i out[Rows];
     for (; j + 16 <= m; j += 16) {
-        prefetch(src + Rows * ps + j);
+        if (j % 32 == 0)  // once a cache line, for each row that no block before has read
+            for (int i = 1; i <= Rows; ++i) prefetch(src + i * ps + j);
         for (int i = 0; i < Rows; ++i) out[i] = lanes_avx2<Kind>(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_avx2(dst + i * ps + j, out[i]);
     }
