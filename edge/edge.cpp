@@ -543,7 +543,8 @@ void rows_simd(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m, con
         for (int j0 = 0; j0 < m; j0 += kStrip) {
             const int n = m - j0 < kStrip ? m - j0 : kStrip;
             int r = -b;
-            for (; r < 0; ++r) Isa::template shared_row<Kind, false>(nullptr, q_of(r), nullptr, src + r * ps + j0, ps, n, ec);
+            for (; r < 0; ++r)  // Q' of the rows above the picture
+                Isa::template shared_row<Kind, false>(nullptr, q_of(r), nullptr, src + r * ps + j0, ps, n, ec);
             if constexpr (rows > 1)
                 for (; r + rows <= h; r += rows) {
                     int16_t *d[rows], *q[rows];
