@@ -342,11 +342,25 @@ typedef void (*rot_positions_fn)(const RotCols &c, int a, int n, const RotRow &r
 typedef void (*hrow_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8], int n);
 typedef void (*vrow_fn)(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n);
 
+// Kernels with a word permute across a whole register may take the
+// horizontal pass kGroup columns at a time from one 64-byte load of the row:
+// the 2·3·kGroup taps of a group lie in the 32 samples from its first
+// column's tap on. Group j reads row + at[j] (bytes), places the taps in
+// pairs as idx says, and weighs them as wt says; its 3·kGroup values go to
+// h + 3·kGroup·j, and the store spills one value past them.
+constexpr int kGroup = 5;
+struct alignas(64) HGroup {
+    int16_t idx[32];  // sample of the load for each lane: {p[sx].k, p[sx + 1].k} per column and member
+    int16_t wt[32];   // {32 − fx, fx} per pair; the last pair weighs nothing
+};
+typedef void (*hgroups_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *at, const HGroup *g, int groups);
+
 struct Impl {
     run_fn run;
     rot_positions_fn rot_positions;
     hrow_fn hrow;
     vrow_fn vrow;
+    hgroups_fn hgroups;  // null where the kernel has no such permute
 };
 
 // Plain C++.
@@ -400,7 +414,7 @@ void vrow_c(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
     for (int j = 0; j < 3 * n; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kPlain = {run_c, rot_positions_c, hrow_c, vrow_c};
+const Impl kPlain = {run_c, rot_positions_c, hrow_c, vrow_c, nullptr};
 
 #if SPINDLE_X86
 // SSE2. One pixel's 2 x 2 taps are one load per source row; interleaving
@@ -550,7 +564,7 @@ SPINDLE_SSE2 void vrow_sse2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
     for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kSse2 = {run_sse2, rot_positions_sse2, hrow_sse2, vrow_sse2};
+const Impl kSse2 = {run_sse2, rot_positions_sse2, hrow_sse2, vrow_sse2, nullptr};
 
 // AVX2: the same blend for two pixels at once, one in each 128-bit half, and
 // the positions eight at a time.
@@ -666,7 +680,7 @@ SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
     for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kAvx2 = {run_avx2, rot_positions_avx2, hrow_avx2, vrow_avx2};
+const Impl kAvx2 = {run_avx2, rot_positions_avx2, hrow_avx2, vrow_avx2, nullptr};
 
 // AVX-512: the straight mapping's two passes, four columns or sixteen samples
 // to a register.
@@ -710,6 +724,14 @@ SPINDLE_AVX512 void hrow_avx512(int32_t *h, const PIXEL_YC *row, const int32_t *
     hrow_avx2(h + 3 * i, row, sx_bytes + i, wcol + i, n - i);
 }
 
+SPINDLE_AVX512 void hgroups_avx512(int32_t *h, const PIXEL_YC *row, const int32_t *at, const HGroup *g, int groups) {
+    const char *base = reinterpret_cast<const char *>(row);
+    for (int j = 0; j < groups; ++j) {
+        const __m512i taps = _mm512_permutexvar_epi16(_mm512_load_si512(g[j].idx), _mm512_loadu_si512(base + at[j]));
+        _mm512_storeu_si512(h + 3 * kGroup * j, _mm512_madd_epi16(taps, _mm512_load_si512(g[j].wt)));
+    }
+}
+
 SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
     const __m512i f = _mm512_set1_epi32(fy);
     // the packed halves back in order: qwords of the first source, then of the second
@@ -733,7 +755,7 @@ SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h
 #pragma GCC diagnostic pop
 
 // The rotated blends gain nothing from the wider registers: AVX2 does them.
-const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512};
+const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512, hgroups_avx512};
 #endif
 
 constexpr int kStrip = 512;  // columns per strip of the two-pass straight mapping
@@ -752,6 +774,8 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
     int32_t sx[kStrip], sx_bytes[kStrip];
     uint8_t fx[kStrip];
     alignas(32) int16_t wcol[kStrip][8];
+    HGroup groups[kStrip / kGroup];
+    int32_t group_at[kStrip / kGroup];
     HRows rows;
     for (int c0 = 0; c0 < p->cols; c0 += kStrip) {
         const int n = std::min(kStrip, p->cols - c0);
@@ -767,6 +791,23 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
         // Columns [a, b) read sx .. sx + 2 inside the picture; the others are checked.
         int a, b;
         span(n, true, 0, w - 3, [&](int i) { return sx[i]; }, &a, &b);
+        // Columns [a, grouped) go by groups, while a group's taps fit in one
+        // load that stays inside the row's picture.
+        int grouped = a, ng = 0;
+        while (impl.hgroups && grouped + kGroup <= b) {
+            const int s0 = sx[grouped];
+            if (sx[grouped + kGroup - 1] - s0 > 8 || 3 * s0 + 32 > 3 * w) break;  // 10 whole pixels, 64 bytes
+            HGroup &g = groups[ng];
+            for (int j = 0; j < kGroup; ++j)
+                for (int k = 0; k < 3; ++k) {
+                    const int lane = 2 * (3 * j + k), tap = 3 * (sx[grouped + j] - s0) + k;
+                    g.idx[lane] = int16_t(tap), g.idx[lane + 1] = int16_t(tap + 3);
+                    g.wt[lane] = wcol[grouped + j][0], g.wt[lane + 1] = wcol[grouped + j][1];
+                }
+            g.idx[30] = g.idx[31] = g.wt[30] = g.wt[31] = 0;
+            group_at[ng++] = sx_bytes[grouped];
+            grouped += kGroup;
+        }
 
         rows.row[0].y = rows.row[1].y = -1 - kSpindleMaxSide;  // no source row
         // The pass of source row y, made unless one of the two holds it; `keep` is not replaced.
@@ -781,7 +822,8 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
             }
             const PIXEL_YC *line = src + ptrdiff_t(y) * pitch;
             // The interior first: its last store may spill onto the column after it.
-            if (a < b) impl.hrow(rw.h + 3 * a, line, sx_bytes + a, wcol + a, b - a);
+            if (ng > 0) impl.hgroups(rw.h + 3 * a, line, group_at, groups, ng);
+            if (grouped < b) impl.hrow(rw.h + 3 * grouped, line, sx_bytes + grouped, wcol + grouped, b - grouped);
             for (int i = 0; i < a; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
             for (int i = b; i < n; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
             return rw.h;
