@@ -661,7 +661,7 @@ SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_b
 }
 
 SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
-    const __m256i f = _mm256_set1_epi32(fy);
+    const __m256i f = _mm256_set1_epi32(fy), g = _mm256_set1_epi32(32 - fy);
     short *out = &d->y;
     const int m = 3 * n;
     int j = 0;
@@ -670,8 +670,8 @@ SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
         for (int k = 0; k < 2; ++k) {
             const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h0 + j + 8 * k));
             const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h1 + j + 8 * k));
-            // 32·h0 + fy·(h1 − h0), then / 1024 truncated toward zero
-            const __m256i v = _mm256_add_epi32(_mm256_slli_epi32(a, 5), _mm256_mullo_epi32(_mm256_sub_epi32(b, a), f));
+            // fy·h1 + (32 − fy)·h0, then / 1024 truncated toward zero
+            const __m256i v = _mm256_add_epi32(_mm256_mullo_epi32(b, f), _mm256_mullo_epi32(a, g));
             s[k] = _mm256_sign_epi32(_mm256_srli_epi32(_mm256_abs_epi32(v), 10), v);
         }
         const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(s[0], s[1]), _MM_SHUFFLE(3, 1, 2, 0));
@@ -700,10 +700,11 @@ SPINDLE_AVX512 inline __m512i load_quarters(const void *p0, const void *p1, cons
     return _mm512_inserti32x4(v, load16(p3), 3);
 }
 
-// |v| / 1024 with the sign of v: the division truncated toward zero.
+// v / 1024 truncated toward zero: negative v is moved up by 1023 before the shift.
 SPINDLE_AVX512 inline __m512i div1024_avx512(__m512i v) {
-    const __m512i t = _mm512_srli_epi32(_mm512_abs_epi32(v), 10);
-    return _mm512_mask_sub_epi32(t, _mm512_cmplt_epi32_mask(v, _mm512_setzero_si512()), _mm512_setzero_si512(), t);
+    const __m512i up = _mm512_mask_add_epi32(v, _mm512_cmplt_epi32_mask(v, _mm512_setzero_si512()), v,
+                                             _mm512_set1_epi32(1023));
+    return _mm512_srai_epi32(up, 10);
 }
 
 SPINDLE_AVX512 void hrow_avx512(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8],
@@ -733,7 +734,7 @@ SPINDLE_AVX512 void hgroups_avx512(int32_t *h, const PIXEL_YC *row, const int32_
 }
 
 SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
-    const __m512i f = _mm512_set1_epi32(fy);
+    const __m512i f = _mm512_set1_epi32(fy), g = _mm512_set1_epi32(32 - fy);
     // the packed halves back in order: qwords of the first source, then of the second
     const __m512i order = _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7);
     short *out = &d->y;
@@ -743,9 +744,8 @@ SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h
         __m512i s[2];
         for (int k = 0; k < 2; ++k) {
             const __m512i a = _mm512_loadu_si512(h0 + j + 16 * k), b = _mm512_loadu_si512(h1 + j + 16 * k);
-            // 32·h0 + fy·(h1 − h0), then / 1024 truncated toward zero
-            s[k] = div1024_avx512(
-                _mm512_add_epi32(_mm512_slli_epi32(a, 5), _mm512_mullo_epi32(_mm512_sub_epi32(b, a), f)));
+            // fy·h1 + (32 − fy)·h0, then / 1024 truncated toward zero
+            s[k] = div1024_avx512(_mm512_add_epi32(_mm512_mullo_epi32(b, f), _mm512_mullo_epi32(a, g)));
         }
         _mm512_storeu_si512(out + j, _mm512_permutexvar_epi64(order, _mm512_packs_epi32(s[0], s[1])));
     }
