@@ -758,7 +758,7 @@ SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h
 const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512, hgroups_avx512};
 #endif
 
-constexpr int kStrip = 512;  // columns per strip of the two-pass straight mapping
+constexpr int kStrip = 640;  // columns per strip of the two-pass straight mapping: the widest output of the tracks
 
 // The horizontal passes of the two source rows that an output row needs,
 // each made once while consecutive output rows share it.
