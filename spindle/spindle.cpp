@@ -347,13 +347,15 @@ typedef void (*vrow_fn)(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int f
 // the 2·3·kGroup taps of a group lie in the 32 samples from its first
 // column's tap on. Group j reads row + at[j] (bytes), places the taps in
 // pairs as idx says, and weighs them as wt says; its 3·kGroup values go to
-// h + 3·kGroup·j, and the store spills one value past them.
+// h + 3·kGroup·j, and the store spills one value past them. With h2 not
+// null the row below, row + below (bytes), goes to h2 in the same sweep.
 constexpr int kGroup = 5;
 struct alignas(64) HGroup {
     int16_t idx[32];  // sample of the load for each lane: {p[sx].k, p[sx + 1].k} per column and member
     int16_t wt[32];   // {32 − fx, fx} per pair; the last pair weighs nothing
 };
-typedef void (*hgroups_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *at, const HGroup *g, int groups);
+typedef void (*hgroups_fn)(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *at,
+                           const HGroup *g, int groups);
 
 struct Impl {
     run_fn run;
@@ -725,11 +727,23 @@ SPINDLE_AVX512 void hrow_avx512(int32_t *h, const PIXEL_YC *row, const int32_t *
     hrow_avx2(h + 3 * i, row, sx_bytes + i, wcol + i, n - i);
 }
 
-SPINDLE_AVX512 void hgroups_avx512(int32_t *h, const PIXEL_YC *row, const int32_t *at, const HGroup *g, int groups) {
+SPINDLE_AVX512 void hgroups_avx512(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *at,
+                                   const HGroup *g, int groups) {
     const char *base = reinterpret_cast<const char *>(row);
+    if (!h2) {
+        for (int j = 0; j < groups; ++j) {
+            const __m512i t = _mm512_permutexvar_epi16(_mm512_load_si512(g[j].idx), _mm512_loadu_si512(base + at[j]));
+            _mm512_storeu_si512(h + 3 * kGroup * j, _mm512_madd_epi16(t, _mm512_load_si512(g[j].wt)));
+        }
+        return;
+    }
+    // Both rows from one load of the group's permute and weights.
     for (int j = 0; j < groups; ++j) {
-        const __m512i taps = _mm512_permutexvar_epi16(_mm512_load_si512(g[j].idx), _mm512_loadu_si512(base + at[j]));
-        _mm512_storeu_si512(h + 3 * kGroup * j, _mm512_madd_epi16(taps, _mm512_load_si512(g[j].wt)));
+        const __m512i idx = _mm512_load_si512(g[j].idx), wt = _mm512_load_si512(g[j].wt);
+        const __m512i t0 = _mm512_permutexvar_epi16(idx, _mm512_loadu_si512(base + at[j]));
+        const __m512i t1 = _mm512_permutexvar_epi16(idx, _mm512_loadu_si512(base + below + at[j]));
+        _mm512_storeu_si512(h + 3 * kGroup * j, _mm512_madd_epi16(t0, wt));
+        _mm512_storeu_si512(h2 + 3 * kGroup * j, _mm512_madd_epi16(t1, wt));
     }
 }
 
@@ -760,13 +774,14 @@ const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512, hg
 
 constexpr int kStrip = 640;  // columns per strip of the two-pass straight mapping: the widest output of the tracks
 
-// The horizontal passes of the two source rows that an output row needs,
-// each made once while consecutive output rows share it.
+// The horizontal passes of source rows, each made once while consecutive
+// output rows share it: the row that an output row keeps, and two more that
+// are made together, the second ahead of need.
 struct HRows {
     struct Row {
         int y;
-        alignas(32) int32_t h[3 * kStrip + 4];
-    } row[2];
+        alignas(64) int32_t h[3 * kStrip + 4];
+    } row[3];
 };
 
 void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
@@ -809,31 +824,62 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
             grouped += kGroup;
         }
 
-        rows.row[0].y = rows.row[1].y = -1 - kSpindleMaxSide;  // no source row
-        // The pass of source row y, made unless one of the two holds it; `keep` is not replaced.
-        const auto pass = [&](int y, const HRows::Row *keep) -> const int32_t * {
-            for (auto &rw : rows.row)
-                if (rw.y == y) return rw.h;
-            HRows::Row &rw = keep == &rows.row[0] ? rows.row[1] : rows.row[0];
-            rw.y = y;
-            if (y < 0 || y >= h) {
-                std::memset(rw.h, 0, sizeof(int32_t) * 3 * size_t(n));
-                return rw.h;
+        for (auto &rw : rows.row) rw.y = -1 - kSpindleMaxSide;  // no source row
+        // The passes of source row y into ra and, with rb, of y + 1 into rb.
+        const auto make = [&](HRows::Row *ra, int y, HRows::Row *rb) {
+            HRows::Row *const both[2] = {ra, rb};
+            const bool inside[2] = {y >= 0 && y < h, rb && y + 1 >= 0 && y + 1 < h};
+            // The groups first: their last store may spill onto the column after them.
+            if (ng > 0 && inside[0] && inside[1]) {
+                impl.hgroups(ra->h + 3 * a, rb->h + 3 * a, src + ptrdiff_t(y) * pitch,
+                             ptrdiff_t(pitch) * ptrdiff_t(sizeof(PIXEL_YC)), group_at, groups, ng);
+            } else if (ng > 0) {
+                for (int k = 0; k < 2; ++k)
+                    if (inside[k])
+                        impl.hgroups(both[k]->h + 3 * a, nullptr, src + ptrdiff_t(y + k) * pitch, 0, group_at, groups,
+                                     ng);
             }
-            const PIXEL_YC *line = src + ptrdiff_t(y) * pitch;
-            // The interior first: its last store may spill onto the column after it.
-            if (ng > 0) impl.hgroups(rw.h + 3 * a, line, group_at, groups, ng);
-            if (grouped < b) impl.hrow(rw.h + 3 * grouped, line, sx_bytes + grouped, wcol + grouped, b - grouped);
-            for (int i = 0; i < a; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
-            for (int i = b; i < n; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
-            return rw.h;
+            for (int k = 0; k < 2; ++k) {
+                HRows::Row *rw = both[k];
+                if (!rw) continue;
+                rw->y = y + k;
+                if (!inside[k]) {
+                    std::memset(rw->h, 0, sizeof(int32_t) * 3 * size_t(n));
+                    continue;
+                }
+                const PIXEL_YC *l = src + ptrdiff_t(y + k) * pitch;
+                if (grouped < b) impl.hrow(rw->h + 3 * grouped, l, sx_bytes + grouped, wcol + grouped, b - grouped);
+                for (int i = 0; i < a; ++i) hcol_checked(rw->h + 3 * i, l, w, sx[i], fx[i]);
+                for (int i = b; i < n; ++i) hcol_checked(rw->h + 3 * i, l, w, sx[i], fx[i]);
+            }
         };
+        const auto find = [&](int y) -> HRows::Row * {
+            for (auto &rw : rows.row)
+                if (rw.y == y) return &rw;
+            return nullptr;
+        };
+        // The k-th slot (0 or 1) other than keep.
+        const auto spare = [&](const HRows::Row *keep, int k) {
+            HRows::Row *rw = rows.row;
+            if (rw == keep) ++rw;
+            if (k == 1 && ++rw == keep) ++rw;
+            return rw;
+        };
+        // The last source row that an output row reads.
+        const int y_last = p->rows > 0 ? p->off_y + (p->rows - 1) * p->win_h * 32 / p->out_h / 32 + 1 : 0;
         for (int r = 0; r < p->rows; ++r) {
             const int q = r * p->win_h * 32 / p->out_h;
             const int sy = p->off_y + q / 32, fy = q % 32;
-            const int32_t *h0 = pass(sy, nullptr);
-            const HRows::Row *kept = h0 == rows.row[0].h ? &rows.row[0] : &rows.row[1];
-            const int32_t *h1 = pass(sy + 1, kept);
+            HRows::Row *r0 = find(sy), *r1 = find(sy + 1);
+            if (!r0 && !r1) {
+                make(r0 = spare(nullptr, 0), sy, r1 = spare(nullptr, 1));
+            } else if (!r0) {
+                make(r0 = spare(r1, 0), sy, nullptr);
+            } else if (!r1) {
+                r1 = spare(r0, 0);
+                make(r1, sy + 1, sy + 2 <= y_last ? spare(r0, 1) : nullptr);
+            }
+            const int32_t *h0 = r0->h, *h1 = r1->h;
             impl.vrow(dst + ptrdiff_t(r) * pitch + c0, h0, h1, fy, n);
         }
     }
