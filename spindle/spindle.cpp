@@ -242,8 +242,9 @@ void spindle_resample_ref(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, 
 //
 // Same arithmetic, reorganised. The straight mapping takes its column
 // positions from a table made once per strip of columns, and goes in two
-// passes: each source row is blended horizontally once, and each output row
-// is blended vertically from two such rows (rows need one division each).
+// passes: each source row is blended horizontally once, two rows at a time
+// where the kernel can share its loads between them, and each output row is
+// blended vertically from two such rows (rows need one division each).
 // The rotated mapping splits both terms of each numerator by the output size
 // ahead of time, columns once per frame and rows once per row, so that a
 // pixel's quotient is a subtraction and a carry instead of a division. Both
@@ -354,6 +355,8 @@ struct alignas(64) HGroup {
     int16_t idx[32];  // sample of the load for each lane: {p[sx].k, p[sx + 1].k} per column and member
     int16_t wt[32];   // {32 − fx, fx} per pair; the last pair weighs nothing
 };
+typedef void (*hrow2_fn)(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *sx_bytes,
+                         const int16_t (*wcol)[8], int n);
 typedef void (*hgroups_fn)(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *at,
                            const HGroup *g, int groups);
 
@@ -363,6 +366,7 @@ struct Impl {
     hrow_fn hrow;
     vrow_fn vrow;
     hgroups_fn hgroups;  // null where the kernel has no such permute
+    hrow2_fn hrow2;      // two rows of hrow at once; may be null
 };
 
 // Plain C++.
@@ -416,7 +420,7 @@ void vrow_c(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
     for (int j = 0; j < 3 * n; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kPlain = {run_c, rot_positions_c, hrow_c, vrow_c, nullptr};
+const Impl kPlain = {run_c, rot_positions_c, hrow_c, vrow_c, nullptr, nullptr};
 
 #if SPINDLE_X86
 // SSE2. One pixel's 2 x 2 taps are one load per source row; interleaving
@@ -566,7 +570,7 @@ SPINDLE_SSE2 void vrow_sse2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
     for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kSse2 = {run_sse2, rot_positions_sse2, hrow_sse2, vrow_sse2, nullptr};
+const Impl kSse2 = {run_sse2, rot_positions_sse2, hrow_sse2, vrow_sse2, nullptr, nullptr};
 
 // AVX2: the same blend for two pixels at once, one in each 128-bit half, and
 // the positions eight at a time.
@@ -640,11 +644,12 @@ SPINDLE_AVX2 void rot_positions_avx2(const RotCols &c, int a, int n, const RotRo
     rot_positions_sse2(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
+// {y, y', cb, cb', cr, cr', 0, 0} of pixels p and p + 1, in each half
+#define SPINDLE_TAP_PAIRS 0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1
+
 SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8],
                             int n) {
-    // {y, y', cb, cb', cr, cr', 0, 0} of pixels p and p + 1, in each half
-    const __m256i pairs = _mm256_setr_epi8(0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1,  //
-                                           0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1);
+    const __m256i pairs = _mm256_setr_epi8(SPINDLE_TAP_PAIRS, SPINDLE_TAP_PAIRS);
     const __m256i close_up = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
     const char *base = reinterpret_cast<const char *>(row);
     int i = 0;
@@ -661,6 +666,32 @@ SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_b
                          _mm_madd_epi16(t, _mm_loadu_si128(reinterpret_cast<const __m128i *>(wcol + i))));
     }
 }
+
+// Two rows, row and row + below (bytes), into h and h2, from one load of the
+// positions and weights.
+SPINDLE_AVX2 void hrow2_avx2(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *sx_bytes,
+                             const int16_t (*wcol)[8], int n) {
+    const __m256i pairs = _mm256_setr_epi8(SPINDLE_TAP_PAIRS, SPINDLE_TAP_PAIRS);
+    const __m256i close_up = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+    const char *base = reinterpret_cast<const char *>(row);
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const char *p0 = base + sx_bytes[i], *p1 = base + sx_bytes[i + 1];
+        const __m256i wt = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(wcol + i));
+        const __m256i a = _mm256_shuffle_epi8(load_halves(p0, p1), pairs);
+        const __m256i b = _mm256_shuffle_epi8(load_halves(p0 + below, p1 + below), pairs);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(h + 3 * i),
+                            _mm256_permutevar8x32_epi32(_mm256_madd_epi16(a, wt), close_up));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(h2 + 3 * i),
+                            _mm256_permutevar8x32_epi32(_mm256_madd_epi16(b, wt), close_up));
+    }
+    if (i < n) {
+        hrow_avx2(h + 3 * i, row, sx_bytes + i, wcol + i, n - i);
+        hrow_avx2(h2 + 3 * i, reinterpret_cast<const PIXEL_YC *>(base + below), sx_bytes + i, wcol + i, n - i);
+    }
+}
+
+#undef SPINDLE_TAP_PAIRS
 
 SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
     const __m256i f = _mm256_set1_epi32(fy), g = _mm256_set1_epi32(32 - fy);
@@ -682,7 +713,7 @@ SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
     for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kAvx2 = {run_avx2, rot_positions_avx2, hrow_avx2, vrow_avx2, nullptr};
+const Impl kAvx2 = {run_avx2, rot_positions_avx2, hrow_avx2, vrow_avx2, nullptr, hrow2_avx2};
 
 // AVX-512: the straight mapping's two passes, four columns or sixteen samples
 // to a register.
@@ -769,7 +800,7 @@ SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h
 #pragma GCC diagnostic pop
 
 // The rotated blends gain nothing from the wider registers: AVX2 does them.
-const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512, hgroups_avx512};
+const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512, hgroups_avx512, hrow2_avx2};
 #endif
 
 constexpr int kStrip = 640;  // columns per strip of the two-pass straight mapping: the widest output of the tracks
@@ -826,19 +857,28 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
 
         for (auto &rw : rows.row) rw.y = -1 - kSpindleMaxSide;  // no source row
         // The passes of source row y into ra and, with rb, of y + 1 into rb.
+        const ptrdiff_t row_bytes = ptrdiff_t(pitch) * ptrdiff_t(sizeof(PIXEL_YC));
         const auto make = [&](HRows::Row *ra, int y, HRows::Row *rb) {
             HRows::Row *const both[2] = {ra, rb};
             const bool inside[2] = {y >= 0 && y < h, rb && y + 1 >= 0 && y + 1 < h};
-            // The groups first: their last store may spill onto the column after them.
-            if (ng > 0 && inside[0] && inside[1]) {
-                impl.hgroups(ra->h + 3 * a, rb->h + 3 * a, src + ptrdiff_t(y) * pitch,
-                             ptrdiff_t(pitch) * ptrdiff_t(sizeof(PIXEL_YC)), group_at, groups, ng);
-            } else if (ng > 0) {
-                for (int k = 0; k < 2; ++k)
-                    if (inside[k])
-                        impl.hgroups(both[k]->h + 3 * a, nullptr, src + ptrdiff_t(y + k) * pitch, 0, group_at, groups,
-                                     ng);
+            const bool pair = inside[0] && inside[1];
+            const PIXEL_YC *line[2] = {inside[0] ? src + ptrdiff_t(y) * pitch : nullptr,
+                                       inside[1] ? src + ptrdiff_t(y + 1) * pitch : nullptr};
+            // The interior first, the groups before the rest: a pass may
+            // spill a store onto the column after the ones it makes.
+            if (ng > 0) {
+                if (pair) {
+                    impl.hgroups(ra->h + 3 * a, rb->h + 3 * a, line[0], row_bytes, group_at, groups, ng);
+                } else {
+                    for (int k = 0; k < 2; ++k)
+                        if (inside[k]) impl.hgroups(both[k]->h + 3 * a, nullptr, line[k], 0, group_at, groups, ng);
+                }
             }
+            const int m = b - grouped;
+            const bool pair_rest = pair && m > 0 && impl.hrow2;
+            if (pair_rest)
+                impl.hrow2(ra->h + 3 * grouped, rb->h + 3 * grouped, line[0], row_bytes, sx_bytes + grouped,
+                           wcol + grouped, m);
             for (int k = 0; k < 2; ++k) {
                 HRows::Row *rw = both[k];
                 if (!rw) continue;
@@ -847,10 +887,9 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
                     std::memset(rw->h, 0, sizeof(int32_t) * 3 * size_t(n));
                     continue;
                 }
-                const PIXEL_YC *l = src + ptrdiff_t(y + k) * pitch;
-                if (grouped < b) impl.hrow(rw->h + 3 * grouped, l, sx_bytes + grouped, wcol + grouped, b - grouped);
-                for (int i = 0; i < a; ++i) hcol_checked(rw->h + 3 * i, l, w, sx[i], fx[i]);
-                for (int i = b; i < n; ++i) hcol_checked(rw->h + 3 * i, l, w, sx[i], fx[i]);
+                if (m > 0 && !pair_rest) impl.hrow(rw->h + 3 * grouped, line[k], sx_bytes + grouped, wcol + grouped, m);
+                for (int i = 0; i < a; ++i) hcol_checked(rw->h + 3 * i, line[k], w, sx[i], fx[i]);
+                for (int i = b; i < n; ++i) hcol_checked(rw->h + 3 * i, line[k], w, sx[i], fx[i]);
             }
         };
         const auto find = [&](int y) -> HRows::Row * {
