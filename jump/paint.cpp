@@ -105,6 +105,14 @@ void fill_row_area(HDC dc) {
     Rectangle(dc, 0, kRowTop, client_w() + 1, client_h() + 1);
 }
 
+// After a pump: true when the repaint was stopped, by a newer command, which
+// runs next, or by a suspend, after which the row is idle and carries no mark.
+static bool stopped(HDC dc, FILTER *fp, void *editp) {
+    if (P.painting != 0) return false;
+    if (P.grid_live) draw_current_mark(dc, host(fp).get_current_frame(editp));
+    return true;
+}
+
 int repaint_strip(HWND hwnd, FILTER *fp, HDC dc, void *editp) {
     P.painting = 1;
     FillRect(P.back_dc, &P.client_rect, GetSysColorBrush(COLOR_BTNFACE));
@@ -133,12 +141,7 @@ int repaint_strip(HWND hwnd, FILTER *fp, HDC dc, void *editp) {
             }
         }
         if (!pump(true)) return 0;  // the host is shutting down: painting stays 1
-        if (P.painting == 0) {
-            // Stopped: by a newer command, which runs next, or by a suspend,
-            // after which the row is idle and carries no mark.
-            if (P.grid_live) draw_current_mark(dc, host(fp).get_current_frame(editp));
-            return 0;
-        }
+        if (stopped(dc, fp, editp)) return 0;
     }
     draw_current_mark(dc, host(fp).get_current_frame(editp));
     P.painting = 0;
@@ -177,12 +180,7 @@ int refresh_strip(HWND hwnd, FILTER *fp, HDC dc, void *editp) {
             copy_to_window(dc, x, kRowTop, cw, client_h() - kRowTop);
         }
         pump(false);
-        if (P.painting == 0) {
-            // Stopped: by a newer command, which runs next, or by a suspend,
-            // after which the row is idle and carries no mark.
-            if (P.grid_live) draw_current_mark(dc, host(fp).get_current_frame(editp));
-            return 0;
-        }
+        if (stopped(dc, fp, editp)) return 0;
     }
     draw_current_mark(dc, host(fp).get_current_frame(editp));
     P.painting = 0;

@@ -242,8 +242,9 @@ void spindle_resample_ref(PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, 
 //
 // Same arithmetic, reorganised. The straight mapping takes its column
 // positions from a table made once per strip of columns, and goes in two
-// passes: each source row is blended horizontally once, and each output row
-// is blended vertically from two such rows (rows need one division each).
+// passes: each source row is blended horizontally once, two rows at a time
+// where the kernel can share its loads between them, and each output row is
+// blended vertically from two such rows (rows need one division each).
 // The rotated mapping splits both terms of each numerator by the output size
 // ahead of time, columns once per frame and rows once per row, so that a
 // pixel's quotient is a subtraction and a carry instead of a division. Both
@@ -342,11 +343,30 @@ typedef void (*rot_positions_fn)(const RotCols &c, int a, int n, const RotRow &r
 typedef void (*hrow_fn)(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8], int n);
 typedef void (*vrow_fn)(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n);
 
+// Kernels with a word permute across a whole register may take the
+// horizontal pass kGroup columns at a time from one 64-byte load of the row:
+// the 2·3·kGroup taps of a group lie in the 32 samples from its first
+// column's tap on. Group j reads row + at[j] (bytes), places the taps in
+// pairs as idx says, and weighs them as wt says; its 3·kGroup values go to
+// h + 3·kGroup·j, and the store spills one value past them. With h2 not
+// null the row below, row + below (bytes), goes to h2 in the same sweep.
+constexpr int kGroup = 5;
+struct alignas(64) HGroup {
+    int16_t idx[32];  // sample of the load for each lane: {p[sx].k, p[sx + 1].k} per column and member
+    int16_t wt[32];   // {32 − fx, fx} per pair; the last pair weighs nothing
+};
+typedef void (*hrow2_fn)(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *sx_bytes,
+                         const int16_t (*wcol)[8], int n);
+typedef void (*hgroups_fn)(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *at,
+                           const HGroup *g, int groups);
+
 struct Impl {
     run_fn run;
     rot_positions_fn rot_positions;
     hrow_fn hrow;
     vrow_fn vrow;
+    hgroups_fn hgroups;  // null where the kernel has no such permute
+    hrow2_fn hrow2;      // two rows of hrow at once; may be null
 };
 
 // Plain C++.
@@ -400,7 +420,7 @@ void vrow_c(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
     for (int j = 0; j < 3 * n; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kPlain = {run_c, rot_positions_c, hrow_c, vrow_c};
+const Impl kPlain = {run_c, rot_positions_c, hrow_c, vrow_c, nullptr, nullptr};
 
 #if SPINDLE_X86
 // SSE2. One pixel's 2 x 2 taps are one load per source row; interleaving
@@ -550,7 +570,7 @@ SPINDLE_SSE2 void vrow_sse2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
     for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kSse2 = {run_sse2, rot_positions_sse2, hrow_sse2, vrow_sse2};
+const Impl kSse2 = {run_sse2, rot_positions_sse2, hrow_sse2, vrow_sse2, nullptr, nullptr};
 
 // AVX2: the same blend for two pixels at once, one in each 128-bit half, and
 // the positions eight at a time.
@@ -624,11 +644,12 @@ SPINDLE_AVX2 void rot_positions_avx2(const RotCols &c, int a, int n, const RotRo
     rot_positions_sse2(c, a + i, n - i, r, pitch, wlim, at + i, wi + i);
 }
 
+// {y, y', cb, cb', cr, cr', 0, 0} of pixels p and p + 1, in each half
+#define SPINDLE_TAP_PAIRS 0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1
+
 SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8],
                             int n) {
-    // {y, y', cb, cb', cr, cr', 0, 0} of pixels p and p + 1, in each half
-    const __m256i pairs = _mm256_setr_epi8(0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1,  //
-                                           0, 1, 6, 7, 2, 3, 8, 9, 4, 5, 10, 11, -1, -1, -1, -1);
+    const __m256i pairs = _mm256_setr_epi8(SPINDLE_TAP_PAIRS, SPINDLE_TAP_PAIRS);
     const __m256i close_up = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
     const char *base = reinterpret_cast<const char *>(row);
     int i = 0;
@@ -646,8 +667,34 @@ SPINDLE_AVX2 void hrow_avx2(int32_t *h, const PIXEL_YC *row, const int32_t *sx_b
     }
 }
 
+// Two rows, row and row + below (bytes), into h and h2, from one load of the
+// positions and weights.
+SPINDLE_AVX2 void hrow2_avx2(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *sx_bytes,
+                             const int16_t (*wcol)[8], int n) {
+    const __m256i pairs = _mm256_setr_epi8(SPINDLE_TAP_PAIRS, SPINDLE_TAP_PAIRS);
+    const __m256i close_up = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+    const char *base = reinterpret_cast<const char *>(row);
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const char *p0 = base + sx_bytes[i], *p1 = base + sx_bytes[i + 1];
+        const __m256i wt = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(wcol + i));
+        const __m256i a = _mm256_shuffle_epi8(load_halves(p0, p1), pairs);
+        const __m256i b = _mm256_shuffle_epi8(load_halves(p0 + below, p1 + below), pairs);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(h + 3 * i),
+                            _mm256_permutevar8x32_epi32(_mm256_madd_epi16(a, wt), close_up));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(h2 + 3 * i),
+                            _mm256_permutevar8x32_epi32(_mm256_madd_epi16(b, wt), close_up));
+    }
+    if (i < n) {
+        hrow_avx2(h + 3 * i, row, sx_bytes + i, wcol + i, n - i);
+        hrow_avx2(h2 + 3 * i, reinterpret_cast<const PIXEL_YC *>(base + below), sx_bytes + i, wcol + i, n - i);
+    }
+}
+
+#undef SPINDLE_TAP_PAIRS
+
 SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
-    const __m256i f = _mm256_set1_epi32(fy);
+    const __m256i f = _mm256_set1_epi32(fy), g = _mm256_set1_epi32(32 - fy);
     short *out = &d->y;
     const int m = 3 * n;
     int j = 0;
@@ -656,8 +703,8 @@ SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
         for (int k = 0; k < 2; ++k) {
             const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h0 + j + 8 * k));
             const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(h1 + j + 8 * k));
-            // 32·h0 + fy·(h1 − h0), then / 1024 truncated toward zero
-            const __m256i v = _mm256_add_epi32(_mm256_slli_epi32(a, 5), _mm256_mullo_epi32(_mm256_sub_epi32(b, a), f));
+            // fy·h1 + (32 − fy)·h0, then / 1024 truncated toward zero
+            const __m256i v = _mm256_add_epi32(_mm256_mullo_epi32(b, f), _mm256_mullo_epi32(a, g));
             s[k] = _mm256_sign_epi32(_mm256_srli_epi32(_mm256_abs_epi32(v), 10), v);
         }
         const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(s[0], s[1]), _MM_SHUFFLE(3, 1, 2, 0));
@@ -666,7 +713,7 @@ SPINDLE_AVX2 void vrow_avx2(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, i
     for (; j < m; ++j) out[j] = short((fy * h1[j] + (32 - fy) * h0[j]) / 1024);
 }
 
-const Impl kAvx2 = {run_avx2, rot_positions_avx2, hrow_avx2, vrow_avx2};
+const Impl kAvx2 = {run_avx2, rot_positions_avx2, hrow_avx2, vrow_avx2, nullptr, hrow2_avx2};
 
 // AVX-512: the straight mapping's two passes, four columns or sixteen samples
 // to a register.
@@ -686,10 +733,11 @@ SPINDLE_AVX512 inline __m512i load_quarters(const void *p0, const void *p1, cons
     return _mm512_inserti32x4(v, load16(p3), 3);
 }
 
-// |v| / 1024 with the sign of v: the division truncated toward zero.
+// v / 1024 truncated toward zero: negative v is moved up by 1023 before the shift.
 SPINDLE_AVX512 inline __m512i div1024_avx512(__m512i v) {
-    const __m512i t = _mm512_srli_epi32(_mm512_abs_epi32(v), 10);
-    return _mm512_mask_sub_epi32(t, _mm512_cmplt_epi32_mask(v, _mm512_setzero_si512()), _mm512_setzero_si512(), t);
+    const __m512i up = _mm512_mask_add_epi32(v, _mm512_cmplt_epi32_mask(v, _mm512_setzero_si512()), v,
+                                             _mm512_set1_epi32(1023));
+    return _mm512_srai_epi32(up, 10);
 }
 
 SPINDLE_AVX512 void hrow_avx512(int32_t *h, const PIXEL_YC *row, const int32_t *sx_bytes, const int16_t (*wcol)[8],
@@ -710,8 +758,28 @@ SPINDLE_AVX512 void hrow_avx512(int32_t *h, const PIXEL_YC *row, const int32_t *
     hrow_avx2(h + 3 * i, row, sx_bytes + i, wcol + i, n - i);
 }
 
+SPINDLE_AVX512 void hgroups_avx512(int32_t *h, int32_t *h2, const PIXEL_YC *row, ptrdiff_t below, const int32_t *at,
+                                   const HGroup *g, int groups) {
+    const char *base = reinterpret_cast<const char *>(row);
+    if (!h2) {
+        for (int j = 0; j < groups; ++j) {
+            const __m512i t = _mm512_permutexvar_epi16(_mm512_load_si512(g[j].idx), _mm512_loadu_si512(base + at[j]));
+            _mm512_storeu_si512(h + 3 * kGroup * j, _mm512_madd_epi16(t, _mm512_load_si512(g[j].wt)));
+        }
+        return;
+    }
+    // Both rows from one load of the group's permute and weights.
+    for (int j = 0; j < groups; ++j) {
+        const __m512i idx = _mm512_load_si512(g[j].idx), wt = _mm512_load_si512(g[j].wt);
+        const __m512i t0 = _mm512_permutexvar_epi16(idx, _mm512_loadu_si512(base + at[j]));
+        const __m512i t1 = _mm512_permutexvar_epi16(idx, _mm512_loadu_si512(base + below + at[j]));
+        _mm512_storeu_si512(h + 3 * kGroup * j, _mm512_madd_epi16(t0, wt));
+        _mm512_storeu_si512(h2 + 3 * kGroup * j, _mm512_madd_epi16(t1, wt));
+    }
+}
+
 SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h1, int fy, int n) {
-    const __m512i f = _mm512_set1_epi32(fy);
+    const __m512i f = _mm512_set1_epi32(fy), g = _mm512_set1_epi32(32 - fy);
     // the packed halves back in order: qwords of the first source, then of the second
     const __m512i order = _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7);
     short *out = &d->y;
@@ -721,9 +789,8 @@ SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h
         __m512i s[2];
         for (int k = 0; k < 2; ++k) {
             const __m512i a = _mm512_loadu_si512(h0 + j + 16 * k), b = _mm512_loadu_si512(h1 + j + 16 * k);
-            // 32·h0 + fy·(h1 − h0), then / 1024 truncated toward zero
-            s[k] = div1024_avx512(
-                _mm512_add_epi32(_mm512_slli_epi32(a, 5), _mm512_mullo_epi32(_mm512_sub_epi32(b, a), f)));
+            // fy·h1 + (32 − fy)·h0, then / 1024 truncated toward zero
+            s[k] = div1024_avx512(_mm512_add_epi32(_mm512_mullo_epi32(b, f), _mm512_mullo_epi32(a, g)));
         }
         _mm512_storeu_si512(out + j, _mm512_permutexvar_epi64(order, _mm512_packs_epi32(s[0], s[1])));
     }
@@ -733,18 +800,19 @@ SPINDLE_AVX512 void vrow_avx512(PIXEL_YC *d, const int32_t *h0, const int32_t *h
 #pragma GCC diagnostic pop
 
 // The rotated blends gain nothing from the wider registers: AVX2 does them.
-const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512};
+const Impl kAvx512 = {run_avx2, rot_positions_avx2, hrow_avx512, vrow_avx512, hgroups_avx512, hrow2_avx2};
 #endif
 
-constexpr int kStrip = 512;  // columns per strip of the two-pass straight mapping
+constexpr int kStrip = 640;  // columns per strip of the two-pass straight mapping: the widest output of the tracks
 
-// The horizontal passes of the two source rows that an output row needs,
-// each made once while consecutive output rows share it.
+// The horizontal passes of source rows, each made once while consecutive
+// output rows share it: the row that an output row keeps, and two more that
+// are made together, the second ahead of need.
 struct HRows {
     struct Row {
         int y;
-        alignas(32) int32_t h[3 * kStrip + 4];
-    } row[2];
+        alignas(64) int32_t h[3 * kStrip + 4];
+    } row[3];
 };
 
 void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int pitch, int w, int h,
@@ -752,6 +820,8 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
     int32_t sx[kStrip], sx_bytes[kStrip];
     uint8_t fx[kStrip];
     alignas(32) int16_t wcol[kStrip][8];
+    HGroup groups[kStrip / kGroup];
+    int32_t group_at[kStrip / kGroup];
     HRows rows;
     for (int c0 = 0; c0 < p->cols; c0 += kStrip) {
         const int n = std::min(kStrip, p->cols - c0);
@@ -767,31 +837,88 @@ void resample_straight(const Impl &impl, PIXEL_YC *dst, const PIXEL_YC *src, int
         // Columns [a, b) read sx .. sx + 2 inside the picture; the others are checked.
         int a, b;
         span(n, true, 0, w - 3, [&](int i) { return sx[i]; }, &a, &b);
+        // Columns [a, grouped) go by groups, while a group's taps fit in one
+        // load that stays inside the row's picture.
+        int grouped = a, ng = 0;
+        while (impl.hgroups && grouped + kGroup <= b) {
+            const int s0 = sx[grouped];
+            if (sx[grouped + kGroup - 1] - s0 > 8 || 3 * s0 + 32 > 3 * w) break;  // 10 whole pixels, 64 bytes
+            HGroup &g = groups[ng];
+            for (int j = 0; j < kGroup; ++j)
+                for (int k = 0; k < 3; ++k) {
+                    const int lane = 2 * (3 * j + k), tap = 3 * (sx[grouped + j] - s0) + k;
+                    g.idx[lane] = int16_t(tap), g.idx[lane + 1] = int16_t(tap + 3);
+                    g.wt[lane] = wcol[grouped + j][0], g.wt[lane + 1] = wcol[grouped + j][1];
+                }
+            g.idx[30] = g.idx[31] = g.wt[30] = g.wt[31] = 0;
+            group_at[ng++] = sx_bytes[grouped];
+            grouped += kGroup;
+        }
 
-        rows.row[0].y = rows.row[1].y = -1 - kSpindleMaxSide;  // no source row
-        // The pass of source row y, made unless one of the two holds it; `keep` is not replaced.
-        const auto pass = [&](int y, const HRows::Row *keep) -> const int32_t * {
-            for (auto &rw : rows.row)
-                if (rw.y == y) return rw.h;
-            HRows::Row &rw = keep == &rows.row[0] ? rows.row[1] : rows.row[0];
-            rw.y = y;
-            if (y < 0 || y >= h) {
-                std::memset(rw.h, 0, sizeof(int32_t) * 3 * size_t(n));
-                return rw.h;
+        for (auto &rw : rows.row) rw.y = -1 - kSpindleMaxSide;  // no source row
+        // The passes of source row y into ra and, with rb, of y + 1 into rb.
+        const ptrdiff_t row_bytes = ptrdiff_t(pitch) * ptrdiff_t(sizeof(PIXEL_YC));
+        const auto make = [&](HRows::Row *ra, int y, HRows::Row *rb) {
+            HRows::Row *const both[2] = {ra, rb};
+            const bool inside[2] = {y >= 0 && y < h, rb && y + 1 >= 0 && y + 1 < h};
+            const bool pair = inside[0] && inside[1];
+            const PIXEL_YC *line[2] = {inside[0] ? src + ptrdiff_t(y) * pitch : nullptr,
+                                       inside[1] ? src + ptrdiff_t(y + 1) * pitch : nullptr};
+            // The interior first, the groups before the rest: a pass may
+            // spill a store onto the column after the ones it makes.
+            if (ng > 0) {
+                if (pair) {
+                    impl.hgroups(ra->h + 3 * a, rb->h + 3 * a, line[0], row_bytes, group_at, groups, ng);
+                } else {
+                    for (int k = 0; k < 2; ++k)
+                        if (inside[k]) impl.hgroups(both[k]->h + 3 * a, nullptr, line[k], 0, group_at, groups, ng);
+                }
             }
-            const PIXEL_YC *line = src + ptrdiff_t(y) * pitch;
-            // The interior first: its last store may spill onto the column after it.
-            if (a < b) impl.hrow(rw.h + 3 * a, line, sx_bytes + a, wcol + a, b - a);
-            for (int i = 0; i < a; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
-            for (int i = b; i < n; ++i) hcol_checked(rw.h + 3 * i, line, w, sx[i], fx[i]);
-            return rw.h;
+            const int m = b - grouped;
+            const bool pair_rest = pair && m > 0 && impl.hrow2;
+            if (pair_rest)
+                impl.hrow2(ra->h + 3 * grouped, rb->h + 3 * grouped, line[0], row_bytes, sx_bytes + grouped,
+                           wcol + grouped, m);
+            for (int k = 0; k < 2; ++k) {
+                HRows::Row *rw = both[k];
+                if (!rw) continue;
+                rw->y = y + k;
+                if (!inside[k]) {
+                    std::memset(rw->h, 0, sizeof(int32_t) * 3 * size_t(n));
+                    continue;
+                }
+                if (m > 0 && !pair_rest) impl.hrow(rw->h + 3 * grouped, line[k], sx_bytes + grouped, wcol + grouped, m);
+                for (int i = 0; i < a; ++i) hcol_checked(rw->h + 3 * i, line[k], w, sx[i], fx[i]);
+                for (int i = b; i < n; ++i) hcol_checked(rw->h + 3 * i, line[k], w, sx[i], fx[i]);
+            }
         };
+        const auto find = [&](int y) -> HRows::Row * {
+            for (auto &rw : rows.row)
+                if (rw.y == y) return &rw;
+            return nullptr;
+        };
+        // The k-th slot (0 or 1) other than keep.
+        const auto spare = [&](const HRows::Row *keep, int k) {
+            HRows::Row *rw = rows.row;
+            if (rw == keep) ++rw;
+            if (k == 1 && ++rw == keep) ++rw;
+            return rw;
+        };
+        // The last source row that an output row reads.
+        const int y_last = p->rows > 0 ? p->off_y + (p->rows - 1) * p->win_h * 32 / p->out_h / 32 + 1 : 0;
         for (int r = 0; r < p->rows; ++r) {
             const int q = r * p->win_h * 32 / p->out_h;
             const int sy = p->off_y + q / 32, fy = q % 32;
-            const int32_t *h0 = pass(sy, nullptr);
-            const HRows::Row *kept = h0 == rows.row[0].h ? &rows.row[0] : &rows.row[1];
-            const int32_t *h1 = pass(sy + 1, kept);
+            HRows::Row *r0 = find(sy), *r1 = find(sy + 1);
+            if (!r0 && !r1) {
+                make(r0 = spare(nullptr, 0), sy, r1 = spare(nullptr, 1));
+            } else if (!r0) {
+                make(r0 = spare(r1, 0), sy, nullptr);
+            } else if (!r1) {
+                r1 = spare(r0, 0);
+                make(r1, sy + 1, sy + 2 <= y_last ? spare(r0, 1) : nullptr);
+            }
+            const int32_t *h0 = r0->h, *h1 = r1->h;
             impl.vrow(dst + ptrdiff_t(r) * pitch + c0, h0, h1, fy, n);
         }
     }

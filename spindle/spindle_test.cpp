@@ -485,6 +485,39 @@ TEST(SpindleKernels, MatchTheReferenceOnWideFrames) {
         }
 }
 
+// Straight mappings whose columns run up to the picture's right edge, in a
+// source that ends with the picture: fast horizontal passes that take several
+// columns from one wide load must stop where that load would leave the row,
+// and at the scales where the taps of those columns no longer fit in it.
+TEST(SpindleKernels, MatchTheReferenceUpToTheRightEdge) {
+    const auto fast = variants();
+    struct Scale {
+        int win, out;  // win_w : out_w
+    };
+    const Scale scales[] = {{1, 1}, {5, 7}, {16, 15}, {7, 4}, {2, 1}, {41, 20}, {9, 4}, {3, 1}};
+    Rng rng(7);
+    for (const Scale s : scales)
+        for (int w = 1; w <= 48; ++w)
+            for (int off_x : {-1, 0, 3, w / 2}) {
+                const int h = 3;
+                const int win_w = std::max(1, w + 2 - off_x), out_w = std::max(1, win_w * s.out / s.win);
+                const int pitch = std::max(w, out_w);
+                std::vector<PIXEL_YC> src(size_t(pitch) * (h - 1) + size_t(w));  // ends with the picture
+                for (auto &px : src) px = {short(rng.next()), short(rng.next()), short(rng.next())};
+                const Tracks t = {out_w, h, off_x, 0, win_w, h - 1, 0};
+                const Checks c = {0, 0, 0, 0, 0, 0, 0};
+                const spindle_params p = spindle_derive(t.data(), c.data(), w, h, pitch, h);
+                Frame want(pitch, h);
+                spindle_resample_ref(want.origin(), src.data(), pitch, w, h, &p);
+                for (const auto &v : fast) {
+                    Frame got(pitch, h);
+                    v.fn(got.origin(), src.data(), pitch, w, h, &p);
+                    ASSERT_TRUE(got.data() == want.data())
+                        << v.name << " w " << w << " off_x " << off_x << " win_w " << win_w << " out_w " << out_w;
+                }
+            }
+}
+
 TEST(SpindleKernels, DispatchPicksAVariant) {
     const Tracks t = {40, 30, 3, 4, 50, 20, 17};
     const Checks c = {0, 0, 1, 0, 0, 0, 0};
