@@ -276,31 +276,33 @@ EDGE_SSE2 __m128i finish_sse2(__m128i p, __m128i q, __m128i centre, const sse2_c
     return _mm_subs_epi16(centre, _mm_mulhi_epi16(e, c.s));
 }
 
-// Three against three: 8 output samples (4 when Half) for the samples at s.
-template <bool Half>
-EDGE_SSE2 __m128i lanes3_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &c) {
+// Two against two or three against three: 8 output samples (4 when Half) for
+// the samples at s.
+template <int Kind, bool Half>
+EDGE_SSE2 __m128i lanes_sse2(const int16_t *s, ptrdiff_t ps, const sse2_consts &c) {
     const taps_sse2<Half> at = {s, ps};
-    return finish_sse2(scaled_p_sse2<1>(at, c.k), scaled_q_sse2<1>(at, c.k), at(0, 0), c);
+    return finish_sse2(scaled_p_sse2<Kind>(at, c.k), scaled_q_sse2<Kind>(at, c.k), at(0, 0), c);
 }
 
-// Three against three, samples [j, m) of Rows rows. The rows are computed
-// before any is stored, so that the loads they share are made once.
-template <int Rows>
+// Two against two or three against three, samples [j, m) of Rows rows. The
+// rows are computed before any is stored, so that the loads they share are
+// made once: fewer loads per sample outweigh making each sum twice.
+template <int Kind, int Rows>
 EDGE_SSE2 void block_sse2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j, int m, const sse2_consts &c) {
     __m128i out[Rows];
     for (; j + 8 <= m; j += 8) {
         prefetch(src + Rows * ps + j);
-        for (int i = 0; i < Rows; ++i) out[i] = lanes3_sse2<false>(src + i * ps + j, ps, c);
+        for (int i = 0; i < Rows; ++i) out[i] = lanes_sse2<Kind, false>(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_sse2<false>(dst + i * ps + j, out[i]);
     }
     if (j < m) {
-        for (int i = 0; i < Rows; ++i) out[i] = lanes3_sse2<true>(src + i * ps + j, ps, c);
+        for (int i = 0; i < Rows; ++i) out[i] = lanes_sse2<Kind, true>(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_sse2<true>(dst + i * ps + j, out[i]);
     }
 }
 
-// Two against two and seven against seven: the upper-left set of a pixel is
-// the lower-right set of the pixel b columns left of it and b rows up, summed
+// Seven against seven (two against two alike): the upper-left set of a pixel
+// is the lower-right set of the pixel b columns left of it and b rows up, summed
 // in the same order, so P' at (x, y) is Q' at (x - b, y - b). A row's Q' is
 // kept in a ring of row buffers for the row b further down, and each sum is
 // made once. One step of such a row: Q' of the samples at s into q and, with
@@ -399,21 +401,23 @@ EDGE_AVX2 __m256i finish_avx2(__m256i p, __m256i q, __m256i centre, const avx2_c
     return _mm256_subs_epi16(centre, _mm256_mulhi_epi16(e, c.s));
 }
 
-EDGE_AVX2 __m256i lanes3_avx2(const int16_t *s, ptrdiff_t ps, const avx2_consts &c) {
+template <int Kind>
+EDGE_AVX2 __m256i lanes_avx2(const int16_t *s, ptrdiff_t ps, const avx2_consts &c) {
     const taps_avx2 at = {s, ps};
-    return finish_avx2(scaled_p_avx2<1>(at, c.k), scaled_q_avx2<1>(at, c.k), at(0, 0), c);
+    return finish_avx2(scaled_p_avx2<Kind>(at, c.k), scaled_q_avx2<Kind>(at, c.k), at(0, 0), c);
 }
 
-template <int Rows>
+template <int Kind, int Rows>
 EDGE_AVX2 void block_avx2(int16_t *dst, const int16_t *src, ptrdiff_t ps, int j, int m, const avx2_consts &c,
                           const sse2_consts &c4) {
     __m256i out[Rows];
     for (; j + 16 <= m; j += 16) {
-        prefetch(src + Rows * ps + j);
-        for (int i = 0; i < Rows; ++i) out[i] = lanes3_avx2(src + i * ps + j, ps, c);
+        if (j % 32 == 0)  // once a cache line, for each row that no block before has read
+            for (int i = 1; i <= Rows; ++i) prefetch(src + i * ps + j);
+        for (int i = 0; i < Rows; ++i) out[i] = lanes_avx2<Kind>(src + i * ps + j, ps, c);
         for (int i = 0; i < Rows; ++i) store_avx2(dst + i * ps + j, out[i]);
     }
-    block_sse2<Rows>(dst, src, ps, j, m, c4);
+    block_sse2<Kind, Rows>(dst, src, ps, j, m, c4);
 }
 
 template <int Kind, bool Out>
@@ -423,6 +427,29 @@ EDGE_AVX2 void shared_step_avx2(int16_t *d, int16_t *q, const int16_t *p, const 
     const __m256i qv = scaled_q_avx2<Kind>(at, c.k);
     store_avx2(q, qv);
     if (Out) store_avx2(d, finish_avx2(load_avx2(p), qv, at(0, 0), c));
+}
+
+// Rows rows at once, rows ps apart in the frame, each with its own ring
+// buffers: the rows share most of their loads.
+template <int Kind, bool Out, int Rows>
+EDGE_AVX2 void shared_rows_avx2(int16_t *const *d, int16_t *const *q, const int16_t *const *p, const int16_t *s,
+                                ptrdiff_t ps, int n, const avx2_consts &c, const sse2_consts &c4) {
+    for (int i = 0; i < Rows; ++i) shared_lead_sse2<Kind>(q[i], s + i * ps, ps, c4);
+    int j = 0;
+    for (; j + 16 <= n; j += 16) {
+        for (int i = 0; i < Rows; ++i) prefetch(s + (i + (Kind == 0 ? 1 : 2)) * ps + j);
+        __m256i qv[Rows], out[Rows];
+        for (int i = 0; i < Rows; ++i) {
+            const taps_avx2 at = {s + i * ps + j, ps};
+            qv[i] = scaled_q_avx2<Kind>(at, c.k);
+            if (Out) out[i] = finish_avx2(load_avx2(p[i] + j), qv[i], at(0, 0), c);
+        }
+        for (int i = 0; i < Rows; ++i) {
+            store_avx2(q[i] + j, qv[i]);
+            if (Out) store_avx2(d[i] + j, out[i]);
+        }
+    }
+    for (int i = 0; i < Rows; ++i) shared_tail_sse2<Kind, Out>(d[i], q[i], p[i], s + i * ps, ps, j, n, c4);
 }
 
 template <int Kind, bool Out>
@@ -440,11 +467,12 @@ EDGE_AVX2 void shared_tail_avx2(int16_t *d, int16_t *q, const int16_t *p, const 
 
 struct isa_sse2 {
     static constexpr int block_rows = 2;  // eight registers on 32-bit x86
+    static constexpr int shared_rows = 1;
 
-    template <int Rows>
+    template <int Kind, int Rows>
     static __attribute__((target("sse2"))) void block(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m,
                                                       const edge_consts &ec) {
-        block_sse2<Rows>(dst, src, ps, 0, m, consts_sse2(ec));
+        block_sse2<Kind, Rows>(dst, src, ps, 0, m, consts_sse2(ec));
     }
 
     template <int Kind, bool Out>
@@ -465,10 +493,10 @@ struct isa_sse2 {
 struct isa_avx2 {
     static constexpr int block_rows = 4;
 
-    template <int Rows>
+    template <int Kind, int Rows>
     static __attribute__((target("avx2"))) void block(int16_t *dst, const int16_t *src, ptrdiff_t ps, int m,
                                                       const edge_consts &ec) {
-        block_avx2<Rows>(dst, src, ps, 0, m, consts_avx2(ec), consts_sse2(ec));
+        block_avx2<Kind, Rows>(dst, src, ps, 0, m, consts_avx2(ec), consts_sse2(ec));
     }
 
     template <int Kind, bool Out>
@@ -478,6 +506,15 @@ struct isa_avx2 {
         const sse2_consts c4 = consts_sse2(ec);
         shared_lead_sse2<Kind>(q, s, ps, c4);
         shared_tail_avx2<Kind, Out>(d, q, p, s, ps, 0, n, consts_avx2(ec), c4);
+    }
+
+    static constexpr int shared_rows = 2;
+
+    template <int Kind, bool Out, int Rows>
+    static __attribute__((target("avx2"))) void shared_block(int16_t *const *d, int16_t *const *q,
+                                                             const int16_t *const *p, const int16_t *s,
+                                                             ptrdiff_t ps, int n, const edge_consts &ec) {
+        shared_rows_avx2<Kind, Out, Rows>(d, q, p, s, ps, n, consts_avx2(ec), consts_sse2(ec));
     }
 };
 
@@ -490,26 +527,37 @@ constexpr int kLead = 16;  // Q' kept before a strip's first sample, 3b of them 
 
 template <class Isa, int Kind>
 void rows_simd(int16_t *dst, const int16_t *src, ptrdiff_t ps, int h, int m, const edge_consts &ec) {
-    if constexpr (Kind == 1) {
+    if constexpr (Kind != 2) {
         int r = 0;
         if constexpr (Isa::block_rows >= 4)
-            for (; r + 4 <= h; r += 4) Isa::template block<4>(dst + r * ps, src + r * ps, ps, m, ec);
-        for (; r + 2 <= h; r += 2) Isa::template block<2>(dst + r * ps, src + r * ps, ps, m, ec);
-        if (r < h) Isa::template block<1>(dst + r * ps, src + r * ps, ps, m, ec);
+            for (; r + 4 <= h; r += 4) Isa::template block<Kind, 4>(dst + r * ps, src + r * ps, ps, m, ec);
+        for (; r + 2 <= h; r += 2) Isa::template block<Kind, 2>(dst + r * ps, src + r * ps, ps, m, ec);
+        if (r < h) Isa::template block<Kind, 1>(dst + r * ps, src + r * ps, ps, m, ec);
     } else {
         constexpr int b = Kind == 0 ? 1 : 2;
-        alignas(32) int16_t ring[b + 1][kLead + kStrip];
+        constexpr int rows = Isa::shared_rows;
+        constexpr int ring_n = b + rows;  // rows r - b .. r + rows - 1
+        alignas(32) int16_t ring[ring_n][kLead + kStrip];
+        const auto q_of = [&](int r) { return ring[(r + b) % ring_n] + kLead; };
+        const auto p_of = [&](int r) -> const int16_t * { return q_of(r - b) - 3 * b; };  // b pixels left
         for (int j0 = 0; j0 < m; j0 += kStrip) {
             const int n = m - j0 < kStrip ? m - j0 : kStrip;
-            for (int r = -b; r < h; ++r) {
-                int16_t *q = ring[(r + b) % (b + 1)] + kLead;
-                const int16_t *p = ring[(r + b + 1) % (b + 1)] + kLead - 3 * b;  // row r - b, b pixels left
-                const int16_t *s = src + r * ps + j0;
-                if (r < 0)
-                    Isa::template shared_row<Kind, false>(nullptr, q, p, s, ps, n, ec);
-                else
-                    Isa::template shared_row<Kind, true>(dst + r * ps + j0, q, p, s, ps, n, ec);
-            }
+            int r = -b;
+            for (; r < 0; ++r)  // Q' of the rows above the picture
+                Isa::template shared_row<Kind, false>(nullptr, q_of(r), nullptr, src + r * ps + j0, ps, n, ec);
+            if constexpr (rows > 1)
+                for (; r + rows <= h; r += rows) {
+                    int16_t *d[rows], *q[rows];
+                    const int16_t *p[rows];
+                    for (int i = 0; i < rows; ++i) {
+                        d[i] = dst + (r + i) * ps + j0;
+                        q[i] = q_of(r + i);
+                        p[i] = p_of(r + i);
+                    }
+                    Isa::template shared_block<Kind, true, rows>(d, q, p, src + r * ps + j0, ps, n, ec);
+                }
+            for (; r < h; ++r)
+                Isa::template shared_row<Kind, true>(dst + r * ps + j0, q_of(r), p_of(r), src + r * ps + j0, ps, n, ec);
         }
     }
 }

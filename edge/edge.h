@@ -17,7 +17,7 @@ struct edge_params {
 // two pixels on every side, see edge_extend_border), then writes each row of
 // dst in whole groups of four samples, up to one pixel past the row's last
 // pixel. Nothing else is written. w or h <= 0 writes nothing. The SIMD
-// kernels keep row buffers of up to 37 KB on the stack; none allocates.
+// kernels keep row buffers of up to 50 KB on the stack; none allocates.
 //
 // Room: src must be addressable from 2 * pitch + 2 pixels before its first
 // pixel to the end of row h + 1; pitch >= w + 5 (w + 3 for ranges 0 and 1).
